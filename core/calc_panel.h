@@ -1,0 +1,79 @@
+// The calculator panel: the fourteen named text fields through which the
+// calculation, the settings file and the window exchange every value.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+// The fields of the panel. The first eight are the inputs, in the order of
+// the settings file and of the window's tab chain; the rest are outputs.
+enum class Field : std::uint8_t {
+    Fl, Fh, Fstep, Fo, Fref, Fosc, DacGain, Fout,
+    Results, Rt, St, Pt, Ct, Gt,
+};
+
+inline constexpr std::size_t kFieldCount = 14;
+
+inline constexpr std::array<Field, 8> kInputFields = {
+    Field::Fl, Field::Fh, Field::Fstep, Field::Fo,
+    Field::Fref, Field::Fosc, Field::DacGain, Field::Fout,
+};
+
+inline constexpr std::array<Field, kFieldCount> kAllFields = {
+    Field::Fl, Field::Fh, Field::Fstep, Field::Fo, Field::Fref,
+    Field::Fosc, Field::DacGain, Field::Fout, Field::Results,
+    Field::Rt, Field::St, Field::Pt, Field::Ct, Field::Gt,
+};
+
+// The control name of a field ("Fl", "DacGain", "Rt", ...).
+std::string_view FieldName(Field field);
+
+// A 24-bit RGB colour.
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kPink{255, 190, 190};
+
+// The panel interface. Text is UTF-8. A get returns exactly what the last
+// set stored, so a value written earlier in a calculation is what a later
+// read sees; nothing is cached on either side.
+class CalcPanel {
+public:
+    virtual ~CalcPanel() = default;
+
+    virtual std::string Text(Field field) const = 0;
+    virtual void SetText(Field field, std::string_view text) = 0;
+
+    // Background colour of Fout; the calculation never touches its text colour.
+    virtual Rgb FoutBackColor() const = 0;
+    virtual void SetFoutBackColor(Rgb colour) = 0;
+
+protected:
+    CalcPanel() = default;
+    CalcPanel(const CalcPanel&) = default;
+    CalcPanel& operator=(const CalcPanel&) = default;
+};
+
+// A panel held in memory: every field starts empty and Fout starts white.
+class MemoryPanel final : public CalcPanel {
+public:
+    std::string Text(Field field) const override;
+    void SetText(Field field, std::string_view text) override;
+    Rgb FoutBackColor() const override { return foutBack_; }
+    void SetFoutBackColor(Rgb colour) override { foutBack_ = colour; }
+
+private:
+    std::array<std::string, kFieldCount> fields_{};
+    Rgb foutBack_ = kWhite;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,119 @@
+// The calculation, as a straight sequence of steps over the panel's fields.
+// Every value is reread from its field when a step needs it: Fout is rewritten
+// with the achieved frequency half-way, and the later steps must see the
+// rounded text, not the double that produced it.
+#include "core/calculation.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/calc_fault.h"
+#include "core/fault_check.h"
+#include "core/numeric_text.h"
+
+namespace kestrova {
+namespace {
+
+constexpr double kSplit = 32.0;             // N = 32 P + S
+constexpr double kMismatchTolerance = 0.01;  // in the unit of the frequencies
+constexpr double kDacCentre = 512.0;
+constexpr double kHalf = 0.5;                // added before rounding C down
+constexpr double kGainScale = 0.269;
+constexpr double kGainCodeScale = 1.66;
+
+double Read(const CalcPanel& panel, Field field) { return NumberFromText(panel.Text(field)); }
+
+std::int32_t CheckedInt32(std::int64_t value) {
+    if (value < INT32_MIN || value > INT32_MAX) throw CalcFault(FaultKind::Overflow);
+    return static_cast<std::int32_t>(value);
+}
+
+// Sets the field to the hexadecimal text, then pads the field's own text,
+// as read back, one "0" at a time up to the register's width.
+void WriteRegister(CalcPanel& panel, Field field, std::int32_t value, std::size_t width) {
+    panel.SetText(field, HexText(value));
+    for (std::size_t i = 0; i < width; ++i) {
+        const std::string text = panel.Text(field);
+        if (text.size() >= width) break;
+        panel.SetText(field, "0" + text);
+    }
+}
+
+}  // namespace
+
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {
+    using detail::Evaluate;
+
+    // 1. Reference divider.
+    double a = Read(panel, Field::Fstep);
+    double b = Read(panel, Field::Fref);
+    const std::int32_t r = RoundToInt32(Evaluate([](double s, double f) { return f / s; }, a, b));
+
+    // 2. Main divider: the number of steps from F0 to the wanted frequency.
+    double f0 = Read(panel, Field::Fo);
+    a = Read(panel, Field::Fstep);
+    double w = Read(panel, Field::Fout);
+    const std::int32_t n = RoundToInt32(
+        Evaluate([](double f, double s, double want) { return std::fabs((want - f) / s); }, f0, a, w));
+
+    // 3. The frequency R and N actually give: N x Fref first, then / R, then + F0.
+    b = Read(panel, Field::Fref);
+    f0 = Read(panel, Field::Fo);
+    const double achievedFout = Evaluate(
+        [](double nn, double f, double rr, double f00) { return nn * f / rr + f00; },
+        static_cast<double>(n), b, static_cast<double>(r), f0);
+
+    // 4. Mismatch: strictly more than the tolerance.
+    w = Read(panel, Field::Fout);
+    const bool mismatch =
+        Evaluate([](double x, double want) { return std::fabs(x - want); }, achievedFout, w) > kMismatchTolerance;
+
+    // 5, 6. Fout shows whether it was met, then what was achieved.
+    panel.SetFoutBackColor(mismatch ? kPink : kWhite);
+    panel.SetText(Field::Fout, TextFromNumber(achievedFout));
+
+    // 7. P and S.
+    const std::int32_t p =
+        FloorToInt32(Evaluate([](double nn, double k) { return nn / k; }, static_cast<double>(n), kSplit));
+    const std::int32_t s = CheckedInt32(std::int64_t{n} - CheckedInt32(std::int64_t{p} * 32));
+
+    // 8. DAC code, centred on 512, from the achieved frequency as written.
+    double g = Read(panel, Field::DacGain);
+    double fo = Read(panel, Field::Fosc);
+    double y = Read(panel, Field::Fout);
+    const std::int32_t c = FloorToInt32(Evaluate(
+        [](double gg, double osc, double out) { return kDacCentre - (osc - out) * gg + kHalf; }, g, fo, y));
+
+    // 9. Gain: where the output lies between F0 and FH.
+    y = Read(panel, Field::Fout);
+    f0 = Read(panel, Field::Fo);
+    const double h = Read(panel, Field::Fh);
+    const double f0Again = Read(panel, Field::Fo);
+    const double gain = Evaluate(
+        [](double out, double f, double high, double f2) { return ((out - f) * kGainScale) / (high - f2); }, y,
+        f0, h, f0Again);
+
+    // 10. Gain code.
+    const std::int32_t gCode =
+        FloorToInt32(Evaluate([](double gn) { return (1.0 / gn - 1.0) * kGainCodeScale; }, gain));
+
+    // 11. Summary.
+    const std::string crlf = "\r\n";
+    panel.SetText(Field::Results,
+                  "R " + FormatPattern(r, "####", decimalSeparator) + crlf +
+                  "N " + TextFromNumber(n) + "   S " + TextFromNumber(s) + "   P " + TextFromNumber(p) + crlf +
+                  "C " + TextFromNumber(c) + crlf +
+                  "gain " + FormatPattern(gain, "##.###   ", decimalSeparator) + "G " + TextFromNumber(gCode) + crlf);
+
+    // 12. Register fields.
+    WriteRegister(panel, Field::Rt, r, 4);
+    WriteRegister(panel, Field::St, s, 2);
+    WriteRegister(panel, Field::Pt, p, 3);
+    WriteRegister(panel, Field::Ct, c, 3);
+    WriteRegister(panel, Field::Gt, gCode, 2);
+}
+
+void CalculateRegisters(CalcPanel& panel) { CalculateRegisters(panel, LocaleDecimalSeparator()); }
+
+}  // namespace kestrova

@@ -1,0 +1,23 @@
+// The synthesiser calculation: from the parameters and the wanted output
+// frequency in a panel, the divider ratios, the achieved frequency, the DAC
+// and gain codes, the summary and the register fields.
+#pragma once
+
+#include <string_view>
+
+#include "core/calc_panel.h"
+
+namespace kestrova {
+
+// Runs one calculation on the panel, reading each value from its field's
+// text when it is needed and writing, in order: Fout's background colour and
+// text (the achieved frequency), Results, then Rt, St, Pt, Ct and Gt.
+// Raises CalcFault at the first faulty formula; the fields written before it
+// keep their new contents and the rest are untouched.
+// The decimal separator is the one shown in the gain line of Results.
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator);
+
+// The same with the separator of the user's numeric locale.
+void CalculateRegisters(CalcPanel& panel);
+
+}  // namespace kestrova

@@ -1,0 +1,67 @@
+// Conversions between the text of a panel field and numbers, and the two
+// integer conversions of the calculation. Everything here uses "." as the
+// decimal separator except FormatPattern, which shows the user's own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+// The numeric value of a field's text. Blanks, tabs and line feeds are
+// ignored wherever they stand; then an optional sign, digits with at most one
+// ".", and an optional exponent ("e" or "E", optional sign, digits) are read
+// from the start, and reading stops at the first character that cannot
+// continue the number ("12abc" is 12, "1,5" is 1, "1e" is 1). No number at
+// the start reads as 0. A magnitude below the smallest double reads as the
+// nearest double (0 or subnormal).
+// Raises CalcFault (overflow) for a magnitude beyond the double range.
+double NumberFromText(std::string_view text);
+
+// Plain decimal form with a sign position: " 200", "-3".
+std::string TextFromNumber(std::int32_t value);
+
+// At most 15 significant digits, rounded to nearest (ties to even), without
+// trailing zeros or a bare decimal point; a blank before a value of zero or
+// more (negative zero too), "-" before a negative one. A magnitude below 1
+// has a leading "0" (" 0.25"). Magnitudes from 1E+15 up, or below 1E-04, use
+// an exponent form: " 1E+20", " 1.5E-07". NumberFromText reads every result
+// back to the same 15 digits.
+// Raises CalcFault for an infinity (overflow) or a NaN (invalid operation),
+// so neither can ever reach a field.
+std::string TextFromNumber(double value);
+
+// The value shown through a pattern of "#" digit placeholders, with at most
+// one "." (see the source for the rules). The separator is written for the
+// ".". Used with "####" and "##.###   ".
+// Raises CalcFault for an infinity or a NaN, as TextFromNumber does.
+std::string FormatPattern(double value, std::string_view pattern,
+                          std::string_view decimalSeparator);
+
+// The same with the decimal separator of the user's numeric locale, as the
+// C library reads it from LC_ALL, LC_NUMERIC and LANG.
+std::string FormatPattern(double value, std::string_view pattern);
+
+// The decimal separator of the user's numeric locale ("." when the locale
+// named by the environment is not installed). May be more than one byte.
+std::string LocaleDecimalSeparator();
+
+// Upper-case hexadecimal without prefix or leading zeros; a negative value
+// as its 32-bit two's complement ("FFFFFFFF" for -1).
+std::string HexText(std::int32_t value);
+
+// The text with "0" prepended until it is at least width characters long.
+std::string PadLeftZeros(std::string_view text, std::size_t width);
+
+// The nearest integer, an exact tie to the even one.
+// Raises CalcFault (overflow) outside the signed 32-bit range, (invalid
+// operation) for a NaN.
+std::int32_t RoundToInt32(double value);
+
+// The greatest integer not above the value.
+// Raises CalcFault as RoundToInt32 does.
+std::int32_t FloorToInt32(double value);
+
+}  // namespace kestrova

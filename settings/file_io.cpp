@@ -1,0 +1,154 @@
+// POSIX file operations for the settings file. Every failure becomes a
+// FileFault naming the operation and the system's reason.
+#include "settings/file_io.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+#include "settings/settings_file.h"
+
+namespace kestrova::detail {
+namespace {
+
+[[noreturn]] void Fail(const std::string& name, const char* operation, int error) {
+    throw FileFault(name, operation, std::generic_category().message(error));
+}
+
+// Closes a descriptor on every path out of a scope unless released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+void WriteAll(int fd, std::string_view content, const std::string& name) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            Fail(name, "write", errno);
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void FlushAndClose(Descriptor& file, const std::string& name) {
+    if (::fsync(file.Get()) != 0) Fail(name, "flush", errno);
+    if (::close(file.Release()) != 0) Fail(name, "close", errno);
+}
+
+// The file a name stands for: the target of a symbolic link, so that saving
+// keeps the link.
+std::string ResolveLink(const std::string& name) {
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return name;
+    char* resolved = ::realpath(name.c_str(), nullptr);
+    if (resolved == nullptr) return name;  // a dangling link is replaced
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Rewrites an existing file over its old bytes, then cuts it to the new
+// length: a crash part-way leaves new lines followed by old ones, never an
+// empty file.
+void RewriteInPlace(const std::string& name, std::string_view content) {
+    Descriptor file(::open(name.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.Get() < 0) Fail(name, "open", errno);
+    WriteAll(file.Get(), content, name);
+    if (::ftruncate(file.Get(), static_cast<off_t>(content.size())) != 0) Fail(name, "write", errno);
+    FlushAndClose(file, name);
+}
+
+}  // namespace
+
+InputFile::InputFile(std::string name) : name_(std::move(name)) {
+    fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) Fail(name_, "open", errno);
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool InputFile::Fill() {
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) Fail(name_, "read", errno);
+        position_ = 0;
+        filled_ = static_cast<std::size_t>(got);
+        return got > 0;
+    }
+}
+
+void InputFile::Close() {
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0) Fail(name_, "close", errno);
+}
+
+void ReplaceFileContent(const std::string& name, std::string_view content) {
+    const std::string target = ResolveLink(name);
+    const std::string temporary = target + ".tmp";
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+
+    // A temporary file left by a save that was killed is simply replaced.
+    ::unlink(temporary.c_str());
+    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (file.Get() < 0) {
+        const int error = errno;
+        if ((error == EACCES || error == EPERM) && exists && S_ISREG(old.st_mode) &&
+            ::access(target.c_str(), W_OK) == 0) {
+            RewriteInPlace(target, content);
+            return;
+        }
+        Fail(name, "create", error);
+    }
+    try {
+        if (exists) (void)::fchmod(file.Get(), old.st_mode & 07777);
+        WriteAll(file.Get(), content, name);
+        FlushAndClose(file, name);
+        if (::rename(temporary.c_str(), target.c_str()) != 0) Fail(name, "rename", errno);
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    // The rename itself reaches the disk with the directory. Some file
+    // systems cannot flush a directory; the new content is in place either way.
+    if (const int directory = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        directory >= 0) {
+        (void)::fsync(directory);
+        ::close(directory);
+    }
+}
+
+bool MoveRegularFile(const std::string& from, const std::string& to) {
+    struct stat info {};
+    if (::lstat(from.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (::rename(from.c_str(), to.c_str()) != 0) Fail(to, "back up", errno);
+    return true;
+}
+
+}  // namespace kestrova::detail

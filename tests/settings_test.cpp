@@ -1,0 +1,346 @@
+// The settings file on real files, each test in a fresh directory.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "settings/settings_file.h"
+#include "settings/text_encoding.h"
+
+namespace kestrova {
+namespace {
+
+namespace fs = std::filesystem;
+using Fields = std::array<std::string, 8>;
+
+constexpr const char* kDefaults = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+
+class SettingsFile : public testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "kestrova-settings-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        fs::current_path(directory_);
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        std::error_code ignored;
+        fs::permissions(directory_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(directory_, ignored);
+    }
+
+    static void Put(const fs::path& name, const std::string& bytes) {
+        std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    static std::optional<std::string> Get(const fs::path& name) {
+        std::ifstream in(name, std::ios::binary);
+        if (!in) return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static Fields Inputs(const CalcPanel& panel) {
+        Fields fields;
+        for (std::size_t i = 0; i < fields.size(); ++i) fields[i] = panel.Text(kInputFields[i]);
+        return fields;
+    }
+    static MemoryPanel PanelWith(const Fields& fields) {
+        MemoryPanel panel;
+        for (std::size_t i = 0; i < fields.size(); ++i) panel.SetText(kInputFields[i], fields[i]);
+        return panel;
+    }
+    static std::optional<FileFault> FaultOf(auto&& call) {
+        try {
+            call();
+        } catch (const FileFault& fault) {
+            return fault;
+        }
+        return std::nullopt;
+    }
+    // Runs a call in a child process, as another user when uid is given;
+    // returns the child's exit status (0 when the call returned).
+    static int InChild(auto&& call, std::optional<uid_t> uid = std::nullopt) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (uid && (::setgid(*uid) != 0 || ::setuid(*uid) != 0)) ::_exit(90);
+            try {
+                call();
+            } catch (const FileFault&) {
+                ::_exit(1);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+    }
+
+    fs::path previous_;
+    fs::path directory_;
+};
+
+const Fields kExample = {"900", "1000", "0.5", "700", "10", "950", "2", " 900"};
+
+struct LoadCase {
+    const char* name;
+    std::string file;
+    Fields fields;
+};
+
+class SettingsLoad : public SettingsFile, public testing::WithParamInterface<LoadCase> {};
+
+TEST_P(SettingsLoad, FillsTheFieldsAndLeavesTheFile) {
+    Put("Kestrova.INI", GetParam().file);
+    MemoryPanel panel;
+    ReadIni(panel);
+    EXPECT_EQ(Inputs(panel), GetParam().fields);
+    EXPECT_EQ(Get("Kestrova.INI"), GetParam().file) << "no recovery";
+    EXPECT_FALSE(fs::exists("Kestrova.INI.bak"));
+    // The outputs are not part of the file.
+    EXPECT_EQ(panel.Text(Field::Results), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, SettingsLoad, testing::Values(
+    LoadCase{"CrLf", "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n", kExample},
+    LoadCase{"EightEmptyLines", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", {}},
+    LoadCase{"NinthLineIgnored", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n",
+             {"1", "2", "3", "4", "5", "6", "7", "8"}},
+    LoadCase{"LastLineUnterminated", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", {"1", "2", "3", "4", "5", "6", "7", "8"}},
+    LoadCase{"LoneCr", "1\r2\r3\r4\r5\r6\r7\r8\r", {"1", "2", "3", "4", "5", "6", "7", "8"}},
+    LoadCase{"LoneLf", "900\n1000\n0.5\n700\n10\n950\n2\n 900\n", kExample},
+    LoadCase{"MixedEnds", "1\r\n2\r3\n4\r\r\n6\n\n8", {"1", "2", "3", "4", "", "6", "", "8"}},
+    LoadCase{"BlanksKept", " 1\r\n2 \r\n\t3\r\n4\r\n5\r\n6\r\n7\r\n  \r\n", {" 1", "2 ", "\t3", "4", "5", "6", "7", "  "}},
+    LoadCase{"Utf8TakenAsItIs", "\xC2\xB5s\r\n\xE2\x84\xA6\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
+             {"\xC2\xB5s", "\xE2\x84\xA6", "3", "4", "5", "6", "7", "8"}},
+    LoadCase{"OtherBytesReadAsLatin1", "\xB5s\r\n\xFF\xC3\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
+             {"\xC2\xB5s", "\xC3\xBF\xC3\x83", "3", "4", "5", "6", "7", "8"}},
+    LoadCase{"NulIsAByteLikeAnyOther", std::string("a\0b\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n", 26),
+             {std::string("a\0b", 3), "2", "3", "4", "5", "6", "7", "8"}}),
+    [](const testing::TestParamInfo<LoadCase>& p) { return std::string(p.param.name); });
+
+struct RecoveryCase {
+    const char* name;
+    std::optional<std::string> file;  // nothing: no file at all
+    bool keepsBackup;
+};
+
+class SettingsRecovery : public SettingsFile, public testing::WithParamInterface<RecoveryCase> {};
+
+TEST_P(SettingsRecovery, WritesDefaultsAndKeepsTheOldBytes) {
+    const RecoveryCase& c = GetParam();
+    Put("Kestrova.INI.bak", "older backup");
+    if (c.file) Put("Kestrova.INI", *c.file);
+    MemoryPanel panel = PanelWith(kExample);
+    ReadIni(panel);
+    EXPECT_EQ(Inputs(panel), Fields({"0", "0", "0", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(Get("Kestrova.INI"), kDefaults);
+    EXPECT_EQ(Get("Kestrova.INI.bak"), c.keepsBackup ? *c.file : "older backup");
+    EXPECT_FALSE(fs::exists("Kestrova.INI.tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Short, SettingsRecovery, testing::Values(
+    RecoveryCase{"Missing", std::nullopt, false},
+    RecoveryCase{"Empty", "", false},
+    RecoveryCase{"SevenLines", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", true},
+    RecoveryCase{"OneLongLine", "900 1000 0.5 700 10 950 2 900", true},
+    RecoveryCase{"SevenLinesTheLastUnterminated", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7", true},
+    RecoveryCase{"SevenLfLines", "1\n2\n3\n4\n5\n6\n7\n", true}),
+    [](const testing::TestParamInfo<RecoveryCase>& p) { return std::string(p.param.name); });
+
+TEST_F(SettingsFile, UnreadableFileIsMovedAsideBeforeTheRecovery) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
+    Put("Kestrova.INI", "secret\r\n");
+    ::chmod("Kestrova.INI", 0200);
+    ::chown(".", 65534, 65534);
+    EXPECT_EQ(InChild([] {
+        MemoryPanel panel;
+        ReadIni(panel);
+        if (panel.Text(Field::Fout) != "0") std::exit(3);
+    }, 65534), 0);
+    EXPECT_EQ(Get("Kestrova.INI.bak"), "secret\r\n");
+    EXPECT_EQ(Get("Kestrova.INI"), kDefaults);
+}
+
+TEST_F(SettingsFile, RecoveryThatCannotWriteGoesToTheCaller) {
+    fs::create_directory("Kestrova.INI");
+    MemoryPanel panel;
+    const std::optional<FileFault> fault = FaultOf([&] { ReadIni(panel); });
+    ASSERT_TRUE(fault);
+    EXPECT_EQ(fault->Operation(), "rename");
+    EXPECT_EQ(fault->Reason(), "Is a directory");
+    EXPECT_STREQ(fault->what(), "\"Kestrova.INI\": rename failed: Is a directory");
+    EXPECT_TRUE(fs::is_directory("Kestrova.INI"));
+    EXPECT_FALSE(fs::exists("Kestrova.INI.tmp"));
+}
+
+TEST_F(SettingsFile, RecoveryInARemovedDirectoryGoesToTheCaller) {
+    fs::create_directory("gone");
+    fs::current_path("gone");
+    fs::remove(directory_ / "gone");
+    MemoryPanel panel;
+    const std::optional<FileFault> fault = FaultOf([&] { ReadIni(panel); });
+    ASSERT_TRUE(fault);
+    EXPECT_EQ(fault->Operation(), "create");
+    EXPECT_EQ(fault->Reason(), "No such file or directory");
+}
+
+TEST_F(SettingsFile, RecoveryInADirectoryWithoutWritePermission) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
+    ::chmod(".", 0555);
+    EXPECT_EQ(InChild([] {
+        MemoryPanel panel;
+        ReadIni(panel);
+    }, 65534), 1) << "a FileFault";
+    EXPECT_FALSE(fs::exists("Kestrova.INI"));
+}
+
+TEST_F(SettingsFile, SaveWritesEightCrLfLines) {
+    WriteIni(PanelWith(kExample));
+    EXPECT_EQ(Get("Kestrova.INI"), "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n");
+    EXPECT_FALSE(fs::exists("Kestrova.INI.tmp"));
+}
+
+TEST_F(SettingsFile, SaveTurnsLineBreaksInsideFieldsIntoBlanks) {
+    WriteIni(PanelWith({"a\r\nb", "c\rd", "e\nf", "", "", "", "", "\n"}));
+    EXPECT_EQ(Get("Kestrova.INI"), "a  b\r\nc d\r\ne f\r\n\r\n\r\n\r\n\r\n \r\n");
+    MemoryPanel panel;
+    ReadIni(panel);
+    EXPECT_EQ(Inputs(panel), Fields({"a  b", "c d", "e f", "", "", "", "", " "}));
+}
+
+TEST_F(SettingsFile, LoadThenSaveRewritesByteForByte) {
+    for (const std::string file : {"900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n",
+                                   "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
+                                   "\xC2\xB5\r\n\xE2\x84\xA6\r\n\xF0\x9F\x93\xA1\r\n-\r\n+\r\n.\r\n \r\n\t\r\n"}) {
+        Put("Kestrova.INI", file);
+        MemoryPanel panel;
+        ReadIni(panel);
+        WriteIni(panel);
+        EXPECT_EQ(Get("Kestrova.INI"), file);
+    }
+}
+
+TEST_F(SettingsFile, Latin1LineIsSavedAsUtf8OfTheSameCharacters) {
+    Put("Kestrova.INI", "900 \xB5s\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n");
+    MemoryPanel panel;
+    ReadIni(panel);
+    WriteIni(panel);
+    EXPECT_EQ(Get("Kestrova.INI"), "900 \xC2\xB5s\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n");
+    MemoryPanel again;
+    ReadIni(again);
+    EXPECT_EQ(Inputs(again), Inputs(panel));
+}
+
+TEST_F(SettingsFile, SaveOverADirectoryFailsAndLeavesIt) {
+    fs::create_directory("Kestrova.INI");
+    const std::optional<FileFault> fault = FaultOf([] { WriteIni(MemoryPanel()); });
+    ASSERT_TRUE(fault);
+    EXPECT_EQ(fault->Operation(), "rename");
+    EXPECT_TRUE(fs::is_directory("Kestrova.INI"));
+}
+
+TEST_F(SettingsFile, SaveThatFailsPartWayLeavesTheOldFileWhole) {
+    const std::string old = "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n";
+    Put("Kestrova.INI", old);
+    // Room for 16 bytes only: the write of the new content stops part-way.
+    EXPECT_EQ(InChild([] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WriteIni(PanelWith({"1234567890", "1234567890", "3", "4", "5", "6", "7", "8"}));
+        } catch (const FileFault& fault) {
+            ::_exit(fault.Operation() == "write" && fault.Reason() == "File too large" ? 1 : 4);
+        }
+    }), 1);
+    EXPECT_EQ(Get("Kestrova.INI"), old);
+    EXPECT_FALSE(fs::exists("Kestrova.INI.tmp"));
+}
+
+TEST_F(SettingsFile, SaveKeepsPermissionsAndSymbolicLinks) {
+    fs::create_directory("real");
+    Put("real/target.ini", "old");
+    ::chmod("real/target.ini", 0640);
+    fs::create_symlink("real/target.ini", "Kestrova.INI");
+    WriteIni(PanelWith(kExample));
+    EXPECT_TRUE(fs::is_symlink("Kestrova.INI"));
+    EXPECT_EQ(Get("real/target.ini"), "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n");
+    struct stat info {};
+    ::stat("real/target.ini", &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(SettingsFile, SaveRewritesInPlaceWhereTheDirectoryIsClosed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
+    Put("Kestrova.INI", "a much longer old content than the new one\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
+    ::chown("Kestrova.INI", 65534, 65534);
+    ::chmod(".", 0755);  // owned by root: no new file for the other user
+    EXPECT_EQ(InChild([] { WriteIni(PanelWith(kExample)); }, 65534), 0);
+    EXPECT_EQ(Get("Kestrova.INI"), "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n");
+
+    // Neither the directory nor the file: the save is refused, the file kept.
+    ::chown("Kestrova.INI", 0, 0);
+    const int status = InChild([] {
+        try {
+            WriteIni(PanelWith({}));
+        } catch (const FileFault& fault) {
+            ::_exit(fault.Operation() == "create" && fault.Reason() == "Permission denied" ? 1 : 4);
+        }
+    }, 65534);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(Get("Kestrova.INI"), "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n");
+}
+
+TEST_F(SettingsFile, RandomFilesLoadSaveAndLoadTheSame) {
+    std::mt19937 random(7);
+    // Bytes weighted towards line ends, blanks and bytes beyond ASCII.
+    const std::string alphabet = std::string("\r\n\r\n\r\n  09.-e\x80\xBF\xC3\xA9\xE2\x82\xF0\xFF", 22) + '\0';
+    for (int round = 0; round < 300; ++round) {
+        std::string file;
+        const int length = static_cast<int>(random() % 80);
+        for (int i = 0; i < length; ++i)
+            file.push_back(random() % 3 == 0 ? static_cast<char>(random() % 256)
+                                             : alphabet[random() % alphabet.size()]);
+        Put("Kestrova.INI", file);
+        MemoryPanel first;
+        ReadIni(first);
+        WriteIni(first);
+        const std::string saved = *Get("Kestrova.INI");
+        MemoryPanel second;
+        ReadIni(second);
+        ASSERT_EQ(Inputs(second), Inputs(first)) << testing::PrintToString(file);
+        // Exactly eight CR LF lines, with no other CR or LF.
+        std::size_t crlf = 0;
+        for (std::size_t at = 0; (at = saved.find("\r\n", at)) != std::string::npos; at += 2) ++crlf;
+        EXPECT_EQ(crlf, 8u);
+        EXPECT_EQ(std::count(saved.begin(), saved.end(), '\r') + std::count(saved.begin(), saved.end(), '\n'), 16);
+        EXPECT_TRUE(saved.ends_with("\r\n"));
+        for (const std::string& field : Inputs(first)) EXPECT_TRUE(IsValidUtf8(field));
+    }
+}
+
+TEST(TextEncoding, ValidUtf8) {
+    for (const char* valid : {"", "abc", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEF\xBF\xBF",
+                              "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsValidUtf8(valid)) << testing::PrintToString(valid);
+    for (const char* invalid : {"\x80", "\xC0\x80", "\xC1\xBF", "\xC2", "\xE0\x9F\xBF", "\xED\xA0\x80",
+                                "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\xE2\x82"})
+        EXPECT_FALSE(IsValidUtf8(invalid)) << testing::PrintToString(invalid);
+}
+
+}  // namespace
+}  // namespace kestrova

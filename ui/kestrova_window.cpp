@@ -1,0 +1,230 @@
+// The window's layout, in twips converted at the screen's logical
+// resolution, and its handlers. Every failure a handler meets is shown to
+// the user in one message; nothing is retried or rolled back.
+#include "ui/kestrova_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextOption>
+#include <limits>
+
+#include "core/calc_fault.h"
+#include "core/calculation.h"
+#include "settings/settings_file.h"
+#include "ui/window_panel.h"
+
+#include "ui/icons/kestrova_16.xpm"
+#include "ui/icons/kestrova_32.xpm"
+
+namespace kestrova {
+namespace {
+
+constexpr int kClientWidth = 7185;  // twips
+constexpr int kClientHeight = 3030;
+
+struct LabelSpec {
+    const char* name;
+    const char* caption;
+    int left, top, width, height;
+    Qt::Alignment alignment;
+};
+
+constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignTop;
+constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
+
+constexpr LabelSpec kLabels[] = {
+    {"Label5", "FL", 90, 105, 855, 255, kCentred},
+    {"Label4", "FH", 1050, 105, 855, 255, kCentred},
+    {"Label3", "Step", 2010, 105, 1095, 255, kCentred},
+    {"Label2", "F0", 90, 690, 855, 255, kCentred},
+    {"Label9", "Fref", 1050, 690, 975, 255, kCentred},
+    {"Label8", "Fosc", 2130, 690, 975, 255, kCentred},
+    {"Label7", "DAC Gain", 3210, 690, 735, 255, kCentred},
+    {"Label10", "Wanted Fout", 75, 1440, 1335, 255, kCentred},
+    {"Label12", "R  0x", 4500, 525, 510, 375, kRight},
+    {"Label14", "S  0x", 4485, 900, 525, 375, kRight},
+    {"Label13", "P  0x", 4500, 1275, 510, 375, kRight},
+    {"Label15", "C  0x", 4470, 1605, 540, 375, kRight},
+    {"Label1", "G  0x", 4455, 1965, 555, 270, kRight},
+};
+
+enum class BoxFont { Default, Bold12, Bold975 };
+
+struct BoxSpec {
+    Field field;
+    int left, top, width, height;
+    BoxFont font;
+};
+
+// In tab order. Results sits between Calculate and Rt in the chain, and G's
+// box comes before C's.
+constexpr BoxSpec kBoxes[] = {
+    {Field::Fl, 90, 345, 855, 285, BoxFont::Default},
+    {Field::Fh, 1050, 345, 855, 285, BoxFont::Default},
+    {Field::Fstep, 2010, 345, 1095, 285, BoxFont::Default},
+    {Field::Fo, 90, 930, 855, 285, BoxFont::Default},
+    {Field::Fref, 1050, 930, 975, 285, BoxFont::Default},
+    {Field::Fosc, 2130, 930, 975, 285, BoxFont::Default},
+    {Field::DacGain, 3210, 930, 735, 285, BoxFont::Default},
+    {Field::Fout, 75, 1710, 2040, 405, BoxFont::Bold12},
+    {Field::Rt, 5055, 480, 1335, 285, BoxFont::Bold975},
+    {Field::St, 5055, 840, 1335, 285, BoxFont::Bold975},
+    {Field::Pt, 5055, 1200, 1335, 285, BoxFont::Bold975},
+    {Field::Gt, 5055, 1920, 1335, 285, BoxFont::Bold975},
+    {Field::Ct, 5055, 1560, 1335, 285, BoxFont::Bold975},
+};
+
+constexpr int kCalculate[] = {645, 2235, 990, 495};
+constexpr int kResults[] = {2190, 1380, 2115, 1185};
+constexpr QRgb kResultsGrey = 0x808080;
+
+// "MS Sans Serif" where the machine has it, else the closest sans-serif:
+// Liberation Sans has Arial's metrics, near enough to keep the layout.
+QFont Sans(double points, QFont::Weight weight) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+// The dialog font the layout was drawn for: MS Sans Serif at 8 points. The
+// desktop's own default is usually larger and would not fit the captions.
+QFont DialogFont() { return Sans(8, QFont::Normal); }
+QFont BoldSans(double points) { return Sans(points, QFont::Bold); }
+
+}  // namespace
+
+Kestrova::Kestrova(Reporter report) : report_(report ? std::move(report) : Reporter(&ShowMessageBox)) {
+    Build();
+    Form_Load();
+}
+
+Kestrova::~Kestrova() = default;
+
+CalcPanel& Kestrova::Panel() { return *panel_; }
+
+void Kestrova::ShowMessageBox(QWidget* window, const QString& message) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kestrova"), message, QMessageBox::Ok, window);
+    box.exec();
+}
+
+void Kestrova::Build() {
+    setObjectName(QStringLiteral("Kestrova"));
+    setWindowTitle(QStringLiteral("Kestrova Oscillator Calculations"));
+    setFont(DialogFont());
+    QIcon icon;
+    icon.addPixmap(QPixmap(kestrova_32));
+    icon.addPixmap(QPixmap(kestrova_16));
+    setWindowIcon(icon);
+
+    const int dpiX = logicalDpiX();
+    const int dpiY = logicalDpiY();
+    const auto place = [dpiX, dpiY](QWidget* widget, int left, int top, int width, int height) {
+        const auto x = [dpiX](int twips) { return qRound(twips * dpiX / 1440.0); };
+        const auto y = [dpiY](int twips) { return qRound(twips * dpiY / 1440.0); };
+        widget->setGeometry(x(left), y(top), x(width), y(height));
+    };
+    setFixedSize(qRound(kClientWidth * dpiX / 1440.0), qRound(kClientHeight * dpiY / 1440.0));
+
+    for (const LabelSpec& spec : kLabels) {
+        auto* label = new QLabel(QString::fromLatin1(spec.caption), this);
+        label->setObjectName(QString::fromLatin1(spec.name));
+        label->setAlignment(spec.alignment);
+        place(label, spec.left, spec.top, spec.width, spec.height);
+    }
+
+    QWidget* previous = nullptr;
+    const auto chain = [this, &previous](QWidget* widget) {
+        if (previous != nullptr) setTabOrder(previous, widget);
+        previous = widget;
+    };
+    for (const BoxSpec& spec : kBoxes) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(FieldName(spec.field).data()));
+        box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // The default limit of 32767 characters would cut a long saved value.
+        box->setMaxLength(std::numeric_limits<int>::max());
+        if (spec.font == BoxFont::Bold12) box->setFont(BoldSans(12));
+        if (spec.font == BoxFont::Bold975) box->setFont(BoldSans(9.75));
+        place(box, spec.left, spec.top, spec.width, spec.height);
+        boxes_[static_cast<std::size_t>(spec.field)] = box;
+        chain(box);
+        if (spec.field == Field::Fout) {
+            calculate_ = new QPushButton(QStringLiteral("Calculate"), this);
+            calculate_->setObjectName(QStringLiteral("Calculate"));
+            // Enter presses the button while it has the focus; outside a
+            // dialog this makes no default button, so Enter in a box does nothing.
+            calculate_->setAutoDefault(true);
+            place(calculate_, kCalculate[0], kCalculate[1], kCalculate[2], kCalculate[3]);
+            connect(calculate_, &QPushButton::clicked, this, [this] { Calculate_Click(); });
+            chain(calculate_);
+
+            results_ = new QPlainTextEdit(this);
+            results_->setObjectName(QStringLiteral("Results"));
+            results_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            results_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            results_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            results_->setTabChangesFocus(true);
+            QPalette palette = results_->palette();
+            palette.setColor(QPalette::Base, QColor(kResultsGrey));
+            results_->setPalette(palette);
+            place(results_, kResults[0], kResults[1], kResults[2], kResults[3]);
+            chain(results_);
+        }
+    }
+    panel_ = std::make_unique<WindowPanel>(boxes_, results_);
+    boxes_[static_cast<std::size_t>(Field::Fl)]->setFocus();
+
+    // Closing covers the close button, Alt+F4 and the end of a desktop session
+    // (which closes every window); quitting any other way still saves once.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Form_Unload(); });
+}
+
+void Kestrova::Form_Load() {
+    try {
+        ReadIni(*panel_);
+    } catch (const FileFault& fault) {
+        report_(this, QStringLiteral("The settings could not be loaded.\n%1").arg(QString::fromLocal8Bit(fault.what())));
+    }
+}
+
+void Kestrova::Calculate_Click() {
+    try {
+        CalculateRegisters(*panel_);
+    } catch (const CalcFault& fault) {
+        report_(this, QStringLiteral("The calculation stopped: %1.").arg(QString::fromLatin1(fault.what())));
+    } catch (const std::exception& failure) {
+        report_(this, QStringLiteral("The calculation stopped: %1.").arg(QString::fromLocal8Bit(failure.what())));
+    }
+}
+
+void Kestrova::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    try {
+        WriteIni(*panel_);
+    } catch (const FileFault& fault) {
+        report_(this, QStringLiteral("The settings could not be saved.\n%1").arg(QString::fromLocal8Bit(fault.what())));
+    }
+}
+
+void Kestrova::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+}  // namespace kestrova

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the tests (the window is not built yet).
+# Installs what is missing, builds and opens the window. Kestrova keeps its
+# settings in Kestrova.INI in the directory it is started from: the current
+# one.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/test.sh release
+root=$(cd "$(dirname "$0")/.." && pwd)
+(cd "$root" && scripts/deps.sh && cmake --preset release >/dev/null && cmake --build --preset release --target kestrova)
+exec "$root/build/release/ui/kestrova"

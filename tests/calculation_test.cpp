@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +71,8 @@ struct OutcomeCase {
     std::optional<const char*> gt = std::nullopt;
     std::optional<const char*> rt = std::nullopt;
 };
+
+void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.name; }
 
 class CalculateOutcome : public testing::TestWithParam<OutcomeCase> {};
 
@@ -155,6 +158,8 @@ struct FaultCase {
     std::optional<const char*> foutWritten = std::nullopt;  // when the fault comes after step 6
     Rgb colour = kPink;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 
 class CalculateFault : public testing::TestWithParam<FaultCase> {};
 

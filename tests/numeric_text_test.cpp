@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "core/calc_fault.h"
@@ -30,6 +31,8 @@ struct ParseCase {
     const char* text;
     double value;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class NumberFromTextReads : public testing::TestWithParam<ParseCase> {};
 
@@ -89,6 +92,8 @@ struct DoubleTextCase {
     const char* text;
 };
 
+void PrintTo(const DoubleTextCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
 class TextFromDouble : public testing::TestWithParam<DoubleTextCase> {};
 
 TEST_P(TextFromDouble, Text) {
@@ -122,6 +127,8 @@ struct PatternCase {
     const char* separator;
     const char* text;
 };
+
+void PrintTo(const PatternCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class FormatPatternShows : public testing::TestWithParam<PatternCase> {};
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -101,6 +102,8 @@ struct LoadCase {
     Fields fields;
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
 class SettingsLoad : public SettingsFile, public testing::WithParamInterface<LoadCase> {};
 
 TEST_P(SettingsLoad, FillsTheFieldsAndLeavesTheFile) {
@@ -137,6 +140,8 @@ struct RecoveryCase {
     std::optional<std::string> file;  // nothing: no file at all
     bool keepsBackup;
 };
+
+void PrintTo(const RecoveryCase& c, std::ostream* os) { *os << c.name; }
 
 class SettingsRecovery : public SettingsFile, public testing::WithParamInterface<RecoveryCase> {};
 

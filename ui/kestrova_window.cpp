@@ -147,8 +147,8 @@ void Kestrova::Build() {
     }
 
     QWidget* previous = nullptr;
-    const auto chain = [this, &previous](QWidget* widget) {
-        if (previous != nullptr) setTabOrder(previous, widget);
+    const auto chain = [&previous](QWidget* widget) {
+        if (previous != nullptr) QWidget::setTabOrder(previous, widget);
         previous = widget;
     };
     for (const BoxSpec& spec : kBoxes) {

@@ -1,0 +1,117 @@
+// Saving survives a killed process and a full disk: the settings file always
+// holds one complete content.
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "settings/settings_file.h"
+
+namespace kestrova {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const fs::path& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+MemoryPanel Filled(const std::string& text) {
+    MemoryPanel panel;
+    for (Field field : kInputFields) panel.SetText(field, text);
+    return panel;
+}
+
+std::string Saved(const std::string& text) {
+    std::string file;
+    for (std::size_t i = 0; i < kInputFields.size(); ++i) file += text + "\r\n";
+    return file;
+}
+
+class SaveUnderFailure : public testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "kestrova-crash-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        fs::current_path(directory_);
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(directory_);
+    }
+    fs::path previous_;
+    fs::path directory_;
+};
+
+TEST_F(SaveUnderFailure, KilledAtRandomMomentsLeavesOneWholeContent) {
+    // Two contents of different lengths, so that a torn write shows.
+    const std::string shortText = "1";
+    const std::string longText(300, '2');
+    WriteIni(Filled(shortText));
+    std::mt19937 random(42);
+    int killedMidSave = 0;
+    for (int kill = 0; kill < 200; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) {
+                WriteIni(Filled(longText));
+                WriteIni(Filled(shortText));
+            }
+        }
+        ::usleep(static_cast<useconds_t>(random() % 4000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string file = Contents("Kestrova.INI");
+        ASSERT_TRUE(file == Saved(shortText) || file == Saved(longText)) << "after kill " << kill << ": " << file.size()
+                                                                        << " bytes";
+        killedMidSave += fs::exists("Kestrova.INI.tmp") ? 1 : 0;
+    }
+    // The kills did land inside saves, not only between them.
+    EXPECT_GT(killedMidSave, 0);
+    MemoryPanel panel;
+    ReadIni(panel);
+    EXPECT_FALSE(fs::exists("Kestrova.INI.bak")) << "no recovery was needed";
+}
+
+TEST_F(SaveUnderFailure, FullFileSystemReportsAndKeepsThePreviousFile) {
+    fs::create_directory("small");
+    if (::mount("tmpfs", "small", "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "no tmpfs mount here; the size-limit test covers a full disk";
+    fs::current_path("small");
+    const std::string old = Saved("900");
+    WriteIni(Filled("900"));
+    {
+        // Fill the rest of the file system.
+        std::ofstream filler("filler", std::ios::binary);
+        const std::string block(1024, 'x');
+        for (int i = 0; i < 64 && filler; ++i) filler << block << std::flush;
+    }
+    std::optional<FileFault> fault;
+    try {
+        WriteIni(Filled(std::string(2000, '7')));
+    } catch (const FileFault& failure) {
+        fault = failure;
+    }
+    ASSERT_TRUE(fault.has_value()) << "the save was reported as done";
+    EXPECT_EQ(fault->Reason(), "No space left on device") << fault->what();
+    EXPECT_EQ(Contents("Kestrova.INI"), old);
+    EXPECT_FALSE(fs::exists("Kestrova.INI.tmp"));
+    fs::current_path(directory_);
+    ::umount("small");
+}
+
+}  // namespace
+}  // namespace kestrova

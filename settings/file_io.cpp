@@ -108,40 +108,75 @@ void InputFile::Close() {
     if (::close(fd) != 0) Fail(name_, "close", errno);
 }
 
-void ReplaceFileContent(const std::string& name, std::string_view content) {
-    const std::string target = ResolveLink(name);
-    const std::string temporary = target + ".tmp";
+ReplacementFile::ReplacementFile(std::string name)
+    : name_(std::move(name)), target_(ResolveLink(name_)), temporary_(target_ + ".tmp") {
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-
+    const bool exists = ::stat(target_.c_str(), &old) == 0;
     // A temporary file left by a save that was killed is simply replaced.
-    ::unlink(temporary.c_str());
-    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
-    if (file.Get() < 0) {
-        const int error = errno;
-        if ((error == EACCES || error == EPERM) && exists && S_ISREG(old.st_mode) &&
-            ::access(target.c_str(), W_OK) == 0) {
-            RewriteInPlace(target, content);
-            return;
-        }
-        Fail(name, "create", error);
+    ::unlink(temporary_.c_str());
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0) {
+        openError_ = errno;
+        return;
     }
+    if (exists) (void)::fchmod(fd_, old.st_mode & 07777);
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temporary_.c_str());
+    }
+}
+
+void ReplacementFile::Write(std::string_view bytes) {
+    constexpr std::size_t kBuffer = 1 << 16;
+    if (buffer_.size() + bytes.size() > kBuffer) Flush();
+    if (bytes.size() > kBuffer) {
+        WriteAll(fd_, bytes, name_);
+    } else {
+        buffer_.append(bytes);
+    }
+}
+
+void ReplacementFile::Flush() {
+    WriteAll(fd_, buffer_, name_);
+    buffer_.clear();
+}
+
+void ReplacementFile::Commit() {
+    Flush();
+    Descriptor file(std::exchange(fd_, -1));
     try {
-        if (exists) (void)::fchmod(file.Get(), old.st_mode & 07777);
-        WriteAll(file.Get(), content, name);
-        FlushAndClose(file, name);
-        if (::rename(temporary.c_str(), target.c_str()) != 0) Fail(name, "rename", errno);
+        FlushAndClose(file, name_);
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(name_, "rename", errno);
     } catch (...) {
-        ::unlink(temporary.c_str());
+        ::unlink(temporary_.c_str());
         throw;
     }
     // The rename itself reaches the disk with the directory. Some file
     // systems cannot flush a directory; the new content is in place either way.
-    if (const int directory = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (const int directory = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         directory >= 0) {
         (void)::fsync(directory);
         ::close(directory);
     }
+}
+
+void ReplaceFileContent(const std::string& name, std::string_view content) {
+    ReplacementFile file(name);
+    if (!file.Opened()) {
+        const int error = file.OpenError();
+        struct stat old {};
+        if ((error == EACCES || error == EPERM) && ::stat(file.Target().c_str(), &old) == 0 &&
+            S_ISREG(old.st_mode) && ::access(file.Target().c_str(), W_OK) == 0) {
+            RewriteInPlace(file.Target(), content);
+            return;
+        }
+        Fail(name, "create", error);
+    }
+    file.Write(content);
+    file.Commit();
 }
 
 bool MoveRegularFile(const std::string& from, const std::string& to) {

@@ -39,11 +39,39 @@ private:
     char buffer_[16384];
 };
 
-// Replaces the file's content in one step: a temporary file beside it is
-// written, flushed to disk and renamed over it, keeping the old file's
-// permissions and writing through a symbolic link to its target. Where the
+// A new content for a file, written to a temporary file beside it and put in
+// its place in one step by Commit: flushed to disk, then renamed over it,
+// keeping the old file's permissions and writing through a symbolic link to
+// its target. Until Commit the old file is untouched; a replacement that is
+// dropped uncommitted removes its temporary file.
+class ReplacementFile {
+public:
+    // Opens the temporary file; Opened() tells whether that worked.
+    explicit ReplacementFile(std::string name);
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    ~ReplacementFile();
+
+    bool Opened() const { return fd_ >= 0; }
+    int OpenError() const { return openError_; }  // the errno of a failed open
+    const std::string& Target() const { return target_; }
+
+    void Write(std::string_view bytes);  // buffered; raises FileFault ("write")
+    void Commit();                       // raises FileFault ("write", "flush", "close", "rename")
+
+private:
+    void Flush();
+    std::string name_;
+    std::string target_;
+    std::string temporary_;
+    std::string buffer_;
+    int fd_ = -1;
+    int openError_ = 0;
+};
+
+// Replaces the file's content in one step with a ReplacementFile. Where the
 // directory refuses the temporary file but the file exists and is writable,
-// the file is rewritten in place instead. Raises FileFault.
+// the file is rewritten in place instead. Raises FileFault ("create", ...).
 void ReplaceFileContent(const std::string& name, std::string_view content);
 
 // Renames a regular file; false (with nothing done) when it is no regular

@@ -42,8 +42,7 @@ std::optional<std::string> ReadLine(detail::InputFile& file, ReadAttempt& attemp
 }
 
 // Fills the eight fields in file order, each as soon as its line is read.
-void ReadLines(CalcPanel& panel, ReadAttempt& attempt) {
-    const std::string name(kSettingsFileName);
+void ReadLines(CalcPanel& panel, const std::string& name, ReadAttempt& attempt) {
     detail::InputFile file(name);
     for (std::size_t i = 0; i < kInputFields.size(); ++i) {
         const std::optional<std::string> line = ReadLine(file, attempt);
@@ -76,7 +75,7 @@ FileFault::FileFault(std::string file, std::string operation, std::string reason
 void ReadIni(CalcPanel& panel) {
     ReadAttempt attempt;
     try {
-        ReadLines(panel, attempt);
+        ReadLines(panel, std::string(kSettingsFileName), attempt);
         return;
     } catch (const FileFault&) {
         // Recovered below, once; a failure from here on goes to the caller.
@@ -84,7 +83,12 @@ void ReadIni(CalcPanel& panel) {
     KeepForRecovery(attempt);
     detail::ReplaceFileContent(std::string(kSettingsFileName), kDefaultContent);
     ReadAttempt second;
-    ReadLines(panel, second);
+    ReadLines(panel, std::string(kSettingsFileName), second);
+}
+
+void ReadIniFile(CalcPanel& panel, const std::string& path) {
+    ReadAttempt attempt;
+    ReadLines(panel, path, attempt);
 }
 
 void WriteIni(const CalcPanel& panel) {

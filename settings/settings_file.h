@@ -40,6 +40,10 @@ private:
 // may then be partly filled.
 void ReadIni(CalcPanel& panel);
 
+// Loads the eight input fields from the named file in the same way, but with
+// no recovery: the file is only read. Raises FileFault.
+void ReadIniFile(CalcPanel& panel, const std::string& path);
+
 // Saves the eight input fields as eight CR LF lines, in UTF-8; a CR or LF
 // inside a field is written as a blank. The new content replaces the file in
 // one step, so the file holds either the old lines or the new ones, never a

@@ -1,0 +1,242 @@
+// Options, the parameters panel, the channel list and the streaming of rows.
+#include "plan/plan.h"
+
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "core/calc_fault.h"
+#include "core/numeric_text.h"
+#include "plan/formats.h"
+#include "settings/file_io.h"
+#include "settings/settings_file.h"
+
+namespace kestrova::plan {
+namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: kestrova-plan [OPTION]... FREQ...\n"
+    "       kestrova-plan [OPTION]... --band\n"
+    "Compute the synthesiser registers for each wanted frequency FREQ, or for every\n"
+    "channel from FL to FH at the channel step, exactly as the Kestrova window does.\n"
+    "\n"
+    "The parameters come from Kestrova.INI in the current directory, the file the\n"
+    "window keeps, and each option below replaces one of them. Values are read as\n"
+    "the window reads them: \".\" is the decimal point, whatever the locale.\n"
+    "\n"
+    "  --ini FILE          read the parameters from FILE instead\n"
+    "  --fl X              low frequency (the first channel of --band)\n"
+    "  --fh X              high frequency\n"
+    "  --step X            channel step\n"
+    "  --f0 X              offset frequency\n"
+    "  --fref X            reference frequency\n"
+    "  --fosc X            oscillator frequency for the DAC code\n"
+    "  --dac-gain X        DAC codes per unit of frequency\n"
+    "  --band              every channel FL, FL + Step, ... up to FH inclusive\n"
+    "  --format FORMAT     text (a table), csv, json or c-header; the default is\n"
+    "                      text on a terminal and csv otherwise\n"
+    "  -o, --output FILE   write to FILE, replaced in one step when complete\n"
+    "  -h, --help          show this help\n"
+    "\n"
+    "A channel whose calculation faults shows the fault in its row and the others\n"
+    "go on. Exit status: 0 when every channel was computed, 1 when any faulted,\n"
+    "2 for bad usage or a settings or output file that cannot be used.\n";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::optional<std::string> ini;
+    std::vector<std::pair<Field, std::string>> values;
+    bool band = false;
+    bool help = false;
+    std::vector<std::string> frequencies;
+    std::optional<Format> format;
+    std::optional<std::string> output;
+};
+
+constexpr std::pair<std::string_view, Field> kValueOptions[] = {
+    {"--fl", Field::Fl},     {"--fh", Field::Fh},     {"--step", Field::Fstep},       {"--f0", Field::Fo},
+    {"--fref", Field::Fref}, {"--fosc", Field::Fosc}, {"--dac-gain", Field::DacGain},
+};
+
+// A negative number is a frequency, not an option.
+bool LooksLikeNumber(std::string_view arg) {
+    return arg.size() > 1 && arg[0] == '-' && ((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
+}
+
+Options Parse(const std::vector<std::string>& args) {
+    Options options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-" || LooksLikeNumber(arg)) {
+            options.frequencies.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // "--name=value" or "--name value".
+        std::optional<std::string> inlineValue;
+        if (const std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+            inlineValue = std::string(arg.substr(eq + 1));
+            arg = arg.substr(0, eq);
+        }
+        const auto value = [&]() -> std::string {
+            if (inlineValue) return *inlineValue;
+            if (i + 1 >= args.size()) throw UsageError("option '" + std::string(arg) + "' needs a value");
+            return args[++i];
+        };
+        const auto flag = [&] {
+            if (inlineValue) throw UsageError("option '" + std::string(arg) + "' takes no value");
+        };
+        if (arg == "-h" || arg == "--help") {
+            flag();
+            options.help = true;
+        } else if (arg == "--band") {
+            flag();
+            options.band = true;
+        } else if (arg == "--ini") {
+            options.ini = value();
+        } else if (arg == "-o" || arg == "--output") {
+            options.output = value();
+        } else if (arg == "--format") {
+            const std::string name = value();
+            options.format = FormatFromName(name);
+            if (!options.format) throw UsageError("unknown format '" + name + "' (text, csv, json or c-header)");
+        } else {
+            bool known = false;
+            for (const auto& [name, field] : kValueOptions) {
+                if (arg == name) {
+                    options.values.emplace_back(field, value());
+                    known = true;
+                }
+            }
+            if (!known) throw UsageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (options.help) return options;
+    if (options.band && !options.frequencies.empty())
+        throw UsageError("give either --band or frequencies, not both");
+    if (!options.band && options.frequencies.empty()) throw UsageError("no frequency given (or --band)");
+    return options;
+}
+
+// The parameters: the settings file, then the options over it. Without
+// --ini a missing Kestrova.INI is no problem when the options give every
+// value the calculation reads.
+MemoryPanel Parameters(const Options& options) {
+    MemoryPanel panel;
+    const std::string path = options.ini.value_or(std::string(kSettingsFileName));
+    try {
+        ReadIniFile(panel, path);
+    } catch (const FileFault& fault) {
+        bool allGiven = true;
+        for (Field needed : {Field::Fh, Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain}) {
+            bool given = false;
+            for (const auto& value : options.values) given = given || value.first == needed;
+            allGiven = allGiven && given;
+        }
+        if (options.ini || !allGiven) throw UsageError(std::string("cannot read the parameters: ") + fault.what());
+    }
+    for (const auto& [field, text] : options.values) panel.SetText(field, text);
+    return panel;
+}
+
+double ReadParameter(const CalcPanel& panel, Field field, const char* caption) {
+    try {
+        return NumberFromText(panel.Text(field));
+    } catch (const CalcFault& fault) {
+        throw UsageError(std::string(caption) + " cannot be read: " + fault.what());
+    }
+}
+
+// Sends text out in pieces of about 64 KiB, so memory stays flat however
+// many channels there are.
+class Stream {
+public:
+    explicit Stream(std::function<void(std::string_view)> sink) : sink_(std::move(sink)) { buffer_.reserve(kChunk); }
+    std::string& Buffer() { return buffer_; }
+    void MaybeFlush() {
+        if (buffer_.size() >= kChunk) Flush();
+    }
+    void Flush() {
+        sink_(buffer_);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 1 << 16;
+    std::function<void(std::string_view)> sink_;
+    std::string buffer_;
+};
+
+// Writes every channel; returns whether any faulted.
+bool WriteChannels(const Options& options, MemoryPanel& panel, ChannelWriter& writer, Stream& out) {
+    bool anyFault = false;
+    writer.Begin(out.Buffer());
+    const auto one = [&](std::string_view wanted) {
+        const ChannelResult channel = ComputeChannel(panel, wanted);
+        anyFault = anyFault || channel.fault.has_value();
+        writer.Row(channel, out.Buffer());
+        out.MaybeFlush();
+    };
+    if (options.band) {
+        const double low = ReadParameter(panel, Field::Fl, "FL");
+        const double high = ReadParameter(panel, Field::Fh, "FH");
+        const double step = ReadParameter(panel, Field::Fstep, "Step");
+        if (!(step > 0)) throw UsageError("--band needs a Step above 0");
+        if (high < low) throw UsageError("--band needs FH at or above FL");
+        // The last channel is the one at FH, allowing for the rounding of
+        // (FH - FL) / Step by a billionth of a step.
+        const double steps = std::floor((high - low) / step + 1e-9);
+        if (!(steps < 9e15)) throw UsageError("the band has too many channels");
+        const auto last = static_cast<long long>(steps);
+        for (long long k = 0; k <= last; ++k) one(TextFromNumber(low + static_cast<double>(k) * step));
+    } else {
+        for (const std::string& wanted : options.frequencies) one(wanted);
+    }
+    writer.End(out.Buffer());
+    out.Flush();
+    return anyFault;
+}
+
+}  // namespace
+
+int RunPlan(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
+            bool outputIsTerminal, std::string& error) {
+    try {
+        const Options options = Parse(args);
+        if (options.help) {
+            write(kHelp);
+            return kAllComputed;
+        }
+        MemoryPanel panel = Parameters(options);
+        const Format format =
+            options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
+        const std::unique_ptr<ChannelWriter> writer = MakeWriter(format);
+
+        if (!options.output) {
+            Stream out(write);
+            return WriteChannels(options, panel, *writer, out) ? kSomeFaulted : kAllComputed;
+        }
+        detail::ReplacementFile file(*options.output);
+        if (!file.Opened()) throw FileFault(*options.output, "create", std::generic_category().message(file.OpenError()));
+        Stream out([&file](std::string_view bytes) { file.Write(bytes); });
+        const bool anyFault = WriteChannels(options, panel, *writer, out);
+        file.Commit();
+        return anyFault ? kSomeFaulted : kAllComputed;
+    } catch (const UsageError& usage) {
+        error = std::string(usage.what()) + " (see kestrova-plan --help)";
+    } catch (const FileFault& fault) {
+        error = fault.what();
+    }
+    return kBadUsage;
+}
+
+}  // namespace kestrova::plan

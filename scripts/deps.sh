@@ -8,7 +8,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     qt6-base-dev libgl-dev
     locales xvfb xauth xdotool x11-utils imagemagick
-    desktop-file-utils appstream
+    desktop-file-utils appstream nlohmann-json3-dev
 )
 
 missing=()

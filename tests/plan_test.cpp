@@ -1,0 +1,247 @@
+// kestrova-plan run in-process: options and files, every format read back by
+// an independent reader, faults mid-band, bad usage and exit statuses. The
+// expected values come from the calculation run directly on a panel.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "core/calculation.h"
+#include "plan/plan.h"
+
+namespace kestrova {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kExample = "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
+
+struct PlanRun {
+    int status = -1;
+    std::string out;
+    std::string error;
+};
+
+PlanRun Plan(std::vector<std::string> args, bool terminal = false) {
+    PlanRun run;
+    run.status = plan::RunPlan(args, [&run](std::string_view bytes) { run.out.append(bytes); }, terminal, run.error);
+    return run;
+}
+
+// The window's result for the example's parameters and a wanted frequency.
+MemoryPanel Window(const std::string& wanted, const std::string& fh = "1000") {
+    MemoryPanel panel;
+    const char* inputs[] = {"900", "1000", "0.5", "700", "10", "950", "2", ""};
+    for (std::size_t i = 0; i < kInputFields.size(); ++i) panel.SetText(kInputFields[i], inputs[i]);
+    panel.SetText(Field::Fh, fh);
+    panel.SetText(Field::Fout, wanted);
+    CalculateRegisters(panel, ".");
+    return panel;
+}
+
+// RFC 4180 records: quoted fields with doubled quotes, CR LF between records.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& field = rows.back().back();
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            rows.emplace_back(1);
+        } else {
+            EXPECT_NE(c, '\n') << "a bare LF in CSV";
+            field += c;
+        }
+    }
+    EXPECT_EQ(rows.back(), std::vector<std::string>(1)) << "the last record ends with CR LF";
+    rows.pop_back();
+    return rows;
+}
+
+class PlanProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "kestrova-plan-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        fs::current_path(directory_);
+        std::ofstream("Kestrova.INI", std::ios::binary) << kExample;
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(directory_);
+    }
+    static std::string Read(const fs::path& name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    fs::path previous_;
+    fs::path directory_;
+};
+
+struct UsageCase {
+    std::vector<std::string> args;
+    int status;
+    const char* error;  // part of the message
+};
+
+TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
+    for (const UsageCase& c : {
+             UsageCase{{}, 2, "no frequency given"},
+             UsageCase{{"--bogus", "900"}, 2, "unknown option '--bogus'"},
+             UsageCase{{"900", "--fh"}, 2, "option '--fh' needs a value"},
+             UsageCase{{"--band", "900"}, 2, "either --band or frequencies"},
+             UsageCase{{"--format", "xml", "900"}, 2, "unknown format 'xml'"},
+             UsageCase{{"--band=1"}, 2, "takes no value"},
+             UsageCase{{"--band", "--step", "0"}, 2, "Step above 0"},
+             UsageCase{{"--band", "--fh", "800"}, 2, "FH at or above FL"},
+             UsageCase{{"--band", "--fl", "1e400"}, 2, "FL cannot be read: overflow"},
+             UsageCase{{"--ini", "missing.ini", "900"}, 2, "\"missing.ini\": open failed: No such file or directory"},
+             UsageCase{{"-o", "no/such/dir/out.csv", "900"}, 2, "create failed: No such file or directory"},
+         }) {
+        const PlanRun run = Plan(c.args);
+        EXPECT_EQ(run.status, c.status) << testing::PrintToString(c.args);
+        EXPECT_NE(run.error.find(c.error), std::string::npos) << run.error;
+        EXPECT_EQ(run.error.find('\n'), std::string::npos);
+        EXPECT_EQ(run.out, "");
+    }
+    const PlanRun help = Plan({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: kestrova-plan"));
+}
+
+TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
+    struct OptionCase {
+        std::vector<std::string> args;
+        const char* fh;       // the FH the window would hold
+        const char* wanted;
+    };
+    for (const OptionCase& c : {OptionCase{{"900.2"}, "1000", "900.2"},
+                                OptionCase{{"--fh", "750", "900.2"}, "750", "900.2"},
+                                OptionCase{{"--fh= 7 50 ", "--", "900.2"}, " 7 50 ", "900.2"},
+                                OptionCase{{"--fh", "abc", "800"}, "abc", "800"}}) {
+        const PlanRun run = Plan(c.args);
+        const auto rows = ParseCsv(run.out);
+        ASSERT_EQ(rows.size(), 2u) << run.error;
+        const MemoryPanel window = Window(c.wanted, c.fh);
+        EXPECT_EQ(rows[1][11], window.Text(Field::Rt));
+        EXPECT_EQ(rows[1][15], window.Text(Field::Gt)) << testing::PrintToString(c.args);
+    }
+    fs::rename("Kestrova.INI", "lab.ini");
+    EXPECT_EQ(Plan({"900.2"}).status, 2) << "the default file is missing";
+    EXPECT_EQ(Plan({"--ini", "lab.ini", "900.2"}).status, 0);
+    EXPECT_EQ(Plan({"--fh", "1000", "--step", "0.5", "--f0", "700", "--fref", "10", "--fosc", "950",
+                    "--dac-gain", "2", "900.2"}).status, 0);
+}
+
+TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
+    const std::vector<std::string> wanted = {"900.2", "900", "690", "-5", "1,5", "\"quoted\"", "700"};
+    std::vector<std::string> args = {"--format", "csv", "--"};
+    args.insert(args.end(), wanted.begin(), wanted.end());
+    const PlanRun run = Plan(args);
+    EXPECT_EQ(run.status, 1) << "700 is F0: a fault";
+    const auto rows = ParseCsv(run.out);
+    ASSERT_EQ(rows.size(), wanted.size() + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"wanted", "achieved", "error", "error_ppm", "mismatch", "R", "N",
+                                                 "P", "S", "C", "G", "Rt", "St", "Pt", "Ct", "Gt", "fault"}));
+    for (std::size_t i = 0; i + 1 < wanted.size(); ++i) {
+        const std::vector<std::string>& row = rows[i + 1];
+        ASSERT_EQ(row.size(), 17u);
+        const MemoryPanel window = Window(wanted[i]);
+        EXPECT_EQ(row[0], wanted[i]);
+        EXPECT_EQ(" " + row[1], window.Text(Field::Fout));
+        EXPECT_EQ(row[4], window.FoutBackColor() == kPink ? "1" : "0");
+        EXPECT_EQ(row[11] + row[12] + row[13] + row[14] + row[15],
+                  window.Text(Field::Rt) + window.Text(Field::St) + window.Text(Field::Pt) + window.Text(Field::Ct) +
+                      window.Text(Field::Gt));
+        EXPECT_EQ(std::stoi(row[6]), 32 * std::stoi(row[7]) + std::stoi(row[8]));
+        EXPECT_EQ(row[16], "");
+    }
+    EXPECT_EQ(rows.back()[16], "division by zero");
+    EXPECT_EQ(rows[1][2], "-0.200000000000045");
+    EXPECT_EQ(rows[1][3], "-222.173");
+}
+
+TEST_F(PlanProgram, JsonBandWithAFaultMidBand) {
+    // F0 = 700 lies inside the band: that channel faults, the others go on.
+    const PlanRun run = Plan({"--band", "--fl", "699", "--fh", "701", "--format", "json"});
+    EXPECT_EQ(run.status, 1);
+    const nlohmann::json channels = nlohmann::json::parse(run.out);
+    ASSERT_EQ(channels.size(), 5u);
+    const char* wanted[] = {"699", "699.5", "700", "700.5", "701"};
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        const nlohmann::json& c = channels[i];
+        EXPECT_EQ(c["wanted"], wanted[i]);
+        if (std::string(wanted[i]) == "700") {
+            EXPECT_EQ(c["fault"], "division by zero");
+            continue;
+        }
+        const MemoryPanel window = Window(wanted[i], "701");
+        EXPECT_TRUE(c["fault"].is_null());
+        EXPECT_EQ(c["achieved"].get<double>(), std::stod(window.Text(Field::Fout)));
+        EXPECT_EQ(c["mismatch"].get<bool>(), window.FoutBackColor() == kPink);
+        EXPECT_EQ(c["Rt"], window.Text(Field::Rt));
+        EXPECT_EQ(c["Ct"], window.Text(Field::Ct));
+        EXPECT_EQ(c["N"].get<int>(), 32 * c["P"].get<int>() + c["S"].get<int>());
+    }
+}
+
+TEST_F(PlanProgram, BandEndsAtFhAndNeverPastIt) {
+    for (const auto& [fh, last] : {std::pair{"1000", "1000"}, {"1000.45", "1000.4"}, {"900.1", "900.1"}}) {
+        const PlanRun run = Plan({"--band", "--fl", "900", "--step", "0.1", "--fref", "1", "--fh", fh});
+        const auto rows = ParseCsv(run.out);
+        EXPECT_EQ(rows.back()[0], last) << fh;
+    }
+    EXPECT_EQ(ParseCsv(Plan({"--band", "--fl", "900", "--step", "0.1", "--fref", "1"}).out).size(), 1002u);
+}
+
+TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
+    const PlanRun run = Plan({"--format", "c-header", "-o", "channels.h", "900.2", "700", "950.5", "*/ 900"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(fs::exists("channels.h.tmp"));
+    std::ofstream("main.c") << "#include <stdio.h>\n#include \"channels.h\"\n"
+                               "int main(void) { for (unsigned i = 0; i < KESTROVA_CHANNEL_COUNT; ++i)\n"
+                               " printf(\"%X %X %X %X %X\\n\", kestrova_channels[i].r, kestrova_channels[i].s,\n"
+                               " kestrova_channels[i].p, kestrova_channels[i].c, kestrova_channels[i].g); return 0; }\n";
+    ASSERT_EQ(std::system("cc -std=c99 -Wall -Werror -o channels main.c"), 0) << Read("channels.h");
+    ASSERT_EQ(std::system("./channels > values.txt"), 0);
+    std::string expected;
+    for (const char* wanted : {"900.2", "950.5", "*/ 900"}) {
+        const MemoryPanel w = Window(wanted);
+        for (Field field : {Field::Rt, Field::St, Field::Pt, Field::Ct, Field::Gt}) {
+            // printf's %X has no leading zeros.
+            std::string hex = w.Text(field);
+            while (hex.size() > 1 && hex.front() == '0') hex.erase(0, 1);
+            expected += hex + (field == Field::Gt ? "\n" : " ");
+        }
+    }
+    EXPECT_EQ(Read("values.txt"), expected);
+    EXPECT_NE(Read("channels.h").find("/* wanted 700: fault: division by zero, no entry */"), std::string::npos);
+}
+
+TEST_F(PlanProgram, TextOnATerminalCsvOtherwise) {
+    const PlanRun terminal = Plan({"900.2"}, true);
+    EXPECT_TRUE(terminal.out.starts_with("      wanted  "));
+    EXPECT_NE(terminal.out.find("  pink  "), std::string::npos);
+    EXPECT_TRUE(Plan({"900.2"}, false).out.starts_with("wanted,achieved,"));
+}
+
+}  // namespace
+}  // namespace kestrova

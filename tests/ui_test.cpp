@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "plan/channel.h"
 #include "ui/kestrova_window.h"
 
 namespace kestrova {
@@ -344,6 +345,47 @@ TEST_F(Window, PanelReadsAndWritesTheBoxesThemselves) {
     panel.SetFoutBackColor(Rgb{1, 2, 3});
     EXPECT_EQ(panel.FoutBackColor(), (Rgb{1, 2, 3}));
     EXPECT_EQ(Box("Fout")->palette().color(QPalette::Base), QColor(1, 2, 3));
+}
+
+// kestrova-plan computes each channel on an in-memory panel; its digits
+// must be the window's, fault or no fault.
+TEST_F(Window, PlanChannelsAreTheWindowsDigits) {
+    const std::vector<std::vector<const char*>> cases = {
+        {"900", "1000", "0.5", "700", "10", "950", "2", "900.2"},
+        {"", "1000", "0.5", "700", "-10", "950", "2", "690"},
+        {"x", "750", "0.25", "700", "10", "1300", "2.5", "913.37"},
+        {"", "4e6", "0.001", "1e6", "3.3", "2.4e6", "0.125", "2.4e6"},
+        {"", "1e308", "1", "0", "1", "950", "2", "1"},
+        {"", "700", "0.5", "700", "10", "950", "2", "900.2"},
+        {"", "1000", "0", "700", "10", "950", "2", "900.2"},
+        {"", "1000", "1e-300", "0", "1e300", "950", "2", "900.2"},
+        {"", "1000", "3", "699.9", "10", "950", "1e9", " 9 0 0 "},
+    };
+    Open().show();
+    for (const auto& inputs : cases) {
+        MemoryPanel memory;
+        for (Field field : kAllFields) window_->Panel().SetText(field, "");
+        for (std::size_t i = 0; i < kInputFields.size(); ++i) {
+            Box(std::string(FieldName(kInputFields[i])).c_str())->setText(QString::fromLatin1(inputs[i]));
+            memory.SetText(kInputFields[i], inputs[i]);
+        }
+        reports_.clear();
+        QTest::mouseClick(Calculate(), Qt::LeftButton);
+        const plan::ChannelResult channel = plan::ComputeChannel(memory, inputs[7]);
+        EXPECT_EQ(channel.fault.has_value(), !reports_.empty()) << inputs[7];
+        for (Field field : kAllFields) {
+            if (field == Field::Results) continue;  // not part of a plan
+            EXPECT_EQ(window_->Panel().Text(field), memory.Text(field)) << FieldName(field) << " for " << inputs[7];
+        }
+        if (!channel.fault) {
+            EXPECT_EQ(window_->Panel().FoutBackColor(), memory.FoutBackColor());
+            EXPECT_EQ(channel.achievedText, window_->Panel().Text(Field::Fout));
+            EXPECT_EQ(channel.rt + channel.st + channel.pt + channel.ct + channel.gt,
+                      Box("Rt")->text().toStdString() + Box("St")->text().toStdString() +
+                          Box("Pt")->text().toStdString() + Box("Ct")->text().toStdString() +
+                          Box("Gt")->text().toStdString());
+        }
+    }
 }
 
 }  // namespace

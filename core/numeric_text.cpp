@@ -20,21 +20,62 @@ namespace {
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Walks a text, skipping blanks wherever they stand.
-class BlankSkipper {
+// The characters of the number, blanks dropped. As long as they stand side by
+// side in the text they are a view of it; a blank inside the number makes a
+// copy, so the usual " 900.2" costs no allocation.
+class NumberCharacters {
 public:
-    explicit BlankSkipper(std::string_view text) : text_(text) { Skip(); }
-    bool AtEnd() const { return pos_ == text_.size(); }
-    char Peek() const { return text_[pos_]; }
-    void Advance() { ++pos_; Skip(); }
-    std::size_t Position() const { return pos_; }
-    void Rewind(std::size_t pos) { pos_ = pos; }
+    explicit NumberCharacters(std::string_view text) : text_(text) {}
+    void Add(std::size_t at) {
+        if (count_++ == 0) {
+            first_ = at;
+        } else if (!copied_ && at != end_) {
+            copy_.assign(text_.substr(first_, end_ - first_));
+            copied_ = true;
+        }
+        if (copied_) copy_.push_back(text_[at]);
+        end_ = at + 1;
+    }
+    std::string_view View() const { return copied_ ? std::string_view(copy_) : text_.substr(first_, end_ - first_); }
 
 private:
-    void Skip() { while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_; }
     std::string_view text_;
-    std::size_t pos_ = 0;
+    std::size_t first_ = 0;
+    std::size_t end_ = 0;
+    std::size_t count_ = 0;
+    bool copied_ = false;
+    std::string copy_;
 };
+
+// The decimal exponent of the leading digit of a number whose mantissa is not
+// zero (12.5e3 gives 4), saturating far beyond the double range. Only needed
+// to tell an overflow from an underflow.
+long long DecimalMagnitude(std::string_view number) {
+    std::size_t i = number.front() == '-' ? 1 : 0;
+    long long magnitude = -1;
+    bool point = false;
+    bool leading = true;
+    for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
+        if (number[i] == '.') {
+            point = true;
+        } else if (leading && number[i] == '0') {
+            if (point) --magnitude;
+        } else {
+            if (!point) ++magnitude;
+            leading = false;
+        }
+    }
+    if (i < number.size()) {  // the exponent
+        ++i;
+        const bool negative = number[i] == '-';
+        if (number[i] == '-' || number[i] == '+') ++i;
+        long long exponent = 0;
+        for (; i < number.size(); ++i)
+            if (exponent < 1'000'000'000) exponent = exponent * 10 + (number[i] - '0');
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude;
+}
 
 void ThrowIfNotFinite(double value) {
     if (std::isnan(value)) throw CalcFault(FaultKind::InvalidOperation);
@@ -44,78 +85,56 @@ void ThrowIfNotFinite(double value) {
 }  // namespace
 
 double NumberFromText(std::string_view text) {
-    // The accepted characters, blanks removed and a "+" dropped, which is
-    // exactly what from_chars reads.
-    std::string number;
-    BlankSkipper in(text);
+    const std::size_t size = text.size();
+    const auto skipBlanks = [&](std::size_t from) {
+        while (from < size && IsBlank(text[from])) ++from;
+        return from;
+    };
+    NumberCharacters number(text);
+    std::size_t i = skipBlanks(0);
     bool negative = false;
-    if (!in.AtEnd() && (in.Peek() == '+' || in.Peek() == '-')) {
-        negative = in.Peek() == '-';
-        if (negative) number.push_back('-');
-        in.Advance();
+    if (i < size && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        if (negative) number.Add(i);  // from_chars takes "-" but not "+"
+        i = skipBlanks(i + 1);
     }
-
-    // Mantissa. The decimal magnitude is tracked for the one case from_chars
-    // leaves open: a result out of range may be too large or too small.
     bool point = false;
     bool anyDigit = false;
     bool nonZero = false;
-    long long magnitude = 0;  // decimal exponent of the leading digit, before the exponent part
-    for (; !in.AtEnd(); in.Advance()) {
-        const char c = in.Peek();
+    for (; i < size; i = skipBlanks(i + 1)) {
+        const char c = text[i];
         if (IsDigit(c)) {
             anyDigit = true;
-            if (c != '0' && !nonZero) {
-                nonZero = true;
-                if (point) --magnitude;
-            } else if (!nonZero && point) {
-                --magnitude;
-            } else if (nonZero && !point) {
-                ++magnitude;
-            }
+            nonZero = nonZero || c != '0';
         } else if (c == '.' && !point) {
             point = true;
         } else {
             break;
         }
-        number.push_back(c);
+        number.Add(i);
     }
     if (!anyDigit) return 0.0;
     if (!nonZero) return negative ? -0.0 : 0.0;
 
-    // Exponent, taken only when at least one digit follows the letter.
-    if (!in.AtEnd() && (in.Peek() == 'e' || in.Peek() == 'E')) {
-        const std::size_t letter = in.Position();
-        const std::size_t kept = number.size();
-        number.push_back('e');
-        in.Advance();
-        bool negativeExponent = false;
-        if (!in.AtEnd() && (in.Peek() == '+' || in.Peek() == '-')) {
-            negativeExponent = in.Peek() == '-';
-            number.push_back(in.Peek());
-            in.Advance();
-        }
-        long long exponent = 0;
-        bool exponentDigit = false;
-        for (; !in.AtEnd() && IsDigit(in.Peek()); in.Advance()) {
-            exponentDigit = true;
-            if (exponent < 1'000'000'000) exponent = exponent * 10 + (in.Peek() - '0');
-            number.push_back(in.Peek());
-        }
-        if (exponentDigit) {
-            magnitude += negativeExponent ? -exponent : exponent;
-        } else {
-            number.resize(kept);
-            in.Rewind(letter);
+    // An exponent is taken only when at least one digit follows the letter.
+    if (i < size && (text[i] == 'e' || text[i] == 'E')) {
+        const std::size_t letter = i;
+        std::size_t sign = skipBlanks(letter + 1);
+        std::size_t digit = sign;
+        if (sign < size && (text[sign] == '+' || text[sign] == '-')) digit = skipBlanks(sign + 1);
+        if (digit < size && IsDigit(text[digit])) {
+            number.Add(letter);
+            if (sign != digit) number.Add(sign);
+            for (i = digit; i < size && IsDigit(text[i]); i = skipBlanks(i + 1)) number.Add(i);
         }
     }
 
+    const std::string_view characters = number.View();
     double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                              std::chars_format::general);
-    (void)end;
-    if (error == std::errc::result_out_of_range) {
-        if (magnitude > 0) throw CalcFault(FaultKind::Overflow);
+    const auto result = std::from_chars(characters.data(), characters.data() + characters.size(), value,
+                                        std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (DecimalMagnitude(characters) > 0) throw CalcFault(FaultKind::Overflow);
         return negative ? -0.0 : 0.0;
     }
     return value;

@@ -4,6 +4,7 @@
 #include "ui/kestrova_window.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
@@ -189,8 +190,9 @@ void Kestrova::Build() {
     panel_ = std::make_unique<WindowPanel>(boxes_, results_);
     boxes_[static_cast<std::size_t>(Field::Fl)]->setFocus();
 
-    // Closing covers the close button, Alt+F4 and the end of a desktop session
-    // (which closes every window); quitting any other way still saves once.
+    // The end of the desktop session closes the window as its close button
+    // does; quitting any other way still saves, once.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { close(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Form_Unload(); });
 }
 

@@ -7,7 +7,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
-for f in bin/kestrova share/applications/org.kestrova.Kestrova.desktop \
+for f in bin/kestrova bin/kestrova-plan share/man/man1/kestrova-plan.1 share/applications/org.kestrova.Kestrova.desktop \
          share/metainfo/org.kestrova.Kestrova.metainfo.xml \
          share/icons/hicolor/16x16/apps/org.kestrova.Kestrova.xpm \
          share/icons/hicolor/32x32/apps/org.kestrova.Kestrova.xpm; do

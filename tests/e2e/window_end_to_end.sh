@@ -17,7 +17,7 @@ printf '900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n' > Kestrova.INI
 
 "$program" 2> stderr.txt &
 pid=$!
-window=$(timeout 20 xdotool search --sync --name '^Kestrova Oscillator Calculations$' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kestrova Oscillator Calculations$' | head -n 1)
 [[ -n $window ]] || { echo "FAIL: the window did not appear"; exit 1; }
 
 # Calculate sits at 43,149 (66 x 33) at 96 dpi: click its middle.
@@ -37,3 +37,14 @@ if [[ $actual != "$expected" ]]; then
     echo "FAIL: the saved file differs"; echo "$actual"; exit 1
 fi
 echo "PASS: calculated, closed by request, saved the achieved Fout \" 900\""
+
+# The end of a desktop session: SIGTERM closes the window, which saves.
+printf '1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n' > Kestrova.INI
+"$program" 2> stderr.txt &
+pid=$!
+timeout 20 xdotool search --sync --onlyvisible --name '^Kestrova Oscillator Calculations$' > /dev/null
+kill -TERM "$pid"
+wait "$pid" || { echo "FAIL: exit status $? after SIGTERM"; exit 1; }
+[[ "$(od -An -c Kestrova.INI)" == "$(printf '1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n' | od -An -c)" ]] ||
+    { echo "FAIL: SIGTERM did not save the same eight lines"; exit 1; }
+echo "PASS: SIGTERM closed the window and saved"

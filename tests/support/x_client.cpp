@@ -60,8 +60,14 @@ void XClient::RequestClose(std::uint32_t window) {
     message.type = Atom("WM_PROTOCOLS");
     message.data.data32[0] = Atom("WM_DELETE_WINDOW");
     message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
-    xcb_flush(connection_);
+    // Checked, so that the server has delivered the message before this
+    // client may disconnect; without the round trip it was sometimes lost.
+    const xcb_void_cookie_t sent = xcb_send_event_checked(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                          reinterpret_cast<const char*>(&message));
+    if (xcb_generic_error_t* error = xcb_request_check(connection_, sent)) {
+        std::free(error);
+        throw std::runtime_error("cannot send WM_DELETE_WINDOW to window " + std::to_string(window));
+    }
 }
 
 }  // namespace kestrova::testing_support

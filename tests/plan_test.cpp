@@ -14,6 +14,7 @@
 
 #include "core/calculation.h"
 #include "plan/plan.h"
+#include "tests/support/scratch_directory.h"
 
 namespace kestrova {
 namespace {
@@ -75,24 +76,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 
 class PlanProgram : public testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "kestrova-plan-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::current_path(directory_);
-        std::ofstream("Kestrova.INI", std::ios::binary) << kExample;
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
-    }
+    void SetUp() override { std::ofstream("Kestrova.INI", std::ios::binary) << kExample; }
     static std::string Read(const fs::path& name) {
         std::ifstream in(name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    fs::path previous_;
-    fs::path directory_;
+    testing_support::ScratchDirectory scratch_;
 };
 
 struct UsageCase {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "settings/settings_file.h"
+#include "tests/support/scratch_directory.h"
 
 namespace kestrova {
 namespace {
@@ -40,19 +41,8 @@ std::string Saved(const std::string& text) {
 
 class SaveUnderFailure : public testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "kestrova-crash-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::current_path(directory_);
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
-    }
-    fs::path previous_;
-    fs::path directory_;
+    testing_support::ScratchDirectory scratch_;
+    const fs::path& directory_ = scratch_.Path();
 };
 
 TEST_F(SaveUnderFailure, KilledAtRandomMomentsLeavesOneWholeContent) {

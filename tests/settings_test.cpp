@@ -19,6 +19,7 @@
 
 #include "settings/settings_file.h"
 #include "settings/text_encoding.h"
+#include "tests/support/scratch_directory.h"
 
 namespace kestrova {
 namespace {
@@ -30,19 +31,6 @@ constexpr const char* kDefaults = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
 
 class SettingsFile : public testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "kestrova-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::current_path(directory_);
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        std::error_code ignored;
-        fs::permissions(directory_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(directory_, ignored);
-    }
 
     static void Put(const fs::path& name, const std::string& bytes) {
         std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
@@ -90,8 +78,8 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
     }
 
-    fs::path previous_;
-    fs::path directory_;
+    testing_support::ScratchDirectory scratch_;
+    const fs::path& directory_ = scratch_.Path();
 };
 
 const Fields kExample = {"900", "1000", "0.5", "700", "10", "950", "2", " 900"};

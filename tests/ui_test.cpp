@@ -22,6 +22,7 @@
 
 #include "plan/channel.h"
 #include "ui/kestrova_window.h"
+#include "tests/support/scratch_directory.h"
 
 namespace kestrova {
 namespace {
@@ -32,18 +33,7 @@ constexpr const char* kExampleFile = "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n
 
 class Window : public testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "kestrova-ui-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::current_path(directory_);
-    }
-    void TearDown() override {
-        window_.reset();
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
-    }
+    void TearDown() override { window_.reset(); }
 
     Kestrova& Open() {
         window_ = std::make_unique<Kestrova>([this](QWidget*, const QString& message) { reports_.push_back(message); });
@@ -78,10 +68,9 @@ protected:
         QTest::keyClicks(box, text);
     }
 
+    testing_support::ScratchDirectory scratch_;
     std::unique_ptr<Kestrova> window_;
     std::vector<QString> reports_;
-    fs::path previous_;
-    fs::path directory_;
 };
 
 struct Place {

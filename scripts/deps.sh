@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev
+    cmake ninja-build gcc g++ clang libclang-rt-14-dev pkg-config
     googletest libgtest-dev libbenchmark-dev
-    qt6-base-dev libgl-dev
-    locales xvfb xauth xdotool x11-utils imagemagick
+    qt6-base-dev libgl-dev libxcb1-dev
+    locales xvfb xauth xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
     desktop-file-utils appstream nlohmann-json3-dev
 )
 

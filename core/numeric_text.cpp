@@ -5,7 +5,6 @@
 
 #include <array>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <utility>

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <utility>
 
 #include "core/calc_fault.h"
@@ -226,7 +225,7 @@ int RunPlan(const std::vector<std::string>& args, const std::function<void(std::
             return WriteChannels(options, panel, *writer, out) ? kSomeFaulted : kAllComputed;
         }
         detail::ReplacementFile file(*options.output);
-        if (!file.Opened()) throw FileFault(*options.output, "create", std::generic_category().message(file.OpenError()));
+        file.RequireOpened();
         Stream out([&file](std::string_view bytes) { file.Write(bytes); });
         const bool anyFault = WriteChannels(options, panel, *writer, out);
         file.Commit();

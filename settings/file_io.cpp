@@ -122,6 +122,10 @@ ReplacementFile::ReplacementFile(std::string name)
     if (exists) (void)::fchmod(fd_, old.st_mode & 07777);
 }
 
+void ReplacementFile::RequireOpened() const {
+    if (!Opened()) Fail(name_, "create", openError_);
+}
+
 ReplacementFile::~ReplacementFile() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -173,8 +177,8 @@ void ReplaceFileContent(const std::string& name, std::string_view content) {
             RewriteInPlace(file.Target(), content);
             return;
         }
-        Fail(name, "create", error);
     }
+    file.RequireOpened();
     file.Write(content);
     file.Commit();
 }

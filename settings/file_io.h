@@ -54,6 +54,7 @@ public:
 
     bool Opened() const { return fd_ >= 0; }
     int OpenError() const { return openError_; }  // the errno of a failed open
+    void RequireOpened() const;                   // raises FileFault ("create") unless Opened()
     const std::string& Target() const { return target_; }
 
     void Write(std::string_view bytes);  // buffered; raises FileFault ("write")

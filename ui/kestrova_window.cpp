@@ -131,14 +131,15 @@ void Kestrova::Build() {
     icon.addPixmap(QPixmap(kestrova_16));
     setWindowIcon(icon);
 
+    // Twips to pixels at the screen's logical resolution.
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
-    const auto place = [dpiX, dpiY](QWidget* widget, int left, int top, int width, int height) {
-        const auto x = [dpiX](int twips) { return qRound(twips * dpiX / 1440.0); };
-        const auto y = [dpiY](int twips) { return qRound(twips * dpiY / 1440.0); };
+    const auto x = [dpiX](int twips) { return qRound(twips * dpiX / 1440.0); };
+    const auto y = [dpiY](int twips) { return qRound(twips * dpiY / 1440.0); };
+    const auto place = [&x, &y](QWidget* widget, int left, int top, int width, int height) {
         widget->setGeometry(x(left), y(top), x(width), y(height));
     };
-    setFixedSize(qRound(kClientWidth * dpiX / 1440.0), qRound(kClientHeight * dpiY / 1440.0));
+    setFixedSize(x(kClientWidth), y(kClientHeight));
 
     for (const LabelSpec& spec : kLabels) {
         auto* label = new QLabel(QString::fromLatin1(spec.caption), this);

@@ -1,6 +1,8 @@
 // Words for each kind of arithmetic fault.
 #include "core/calc_fault.h"
 
+#include <utility>
+
 namespace kestrova {
 
 const char* FaultWords(FaultKind kind) {
@@ -10,6 +12,18 @@ const char* FaultWords(FaultKind kind) {
     case FaultKind::Overflow: return "overflow";
     }
     return "arithmetic fault";
+}
+
+CalcFault::CalcFault(FaultKind kind, FaultSite site, std::string stopped, std::string inputs)
+    : std::runtime_error(inputs.empty() ? stopped : stopped + "\n" + inputs),
+      kind_(kind),
+      site_(site),
+      stopped_(std::move(stopped)),
+      inputs_(std::move(inputs)) {}
+
+std::string CalcFault::OneLine() const {
+    if (stopped_.empty()) return what();
+    return inputs_.empty() ? stopped_ : stopped_ + " " + inputs_;
 }
 
 }  // namespace kestrova

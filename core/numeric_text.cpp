@@ -139,6 +139,36 @@ double NumberFromText(std::string_view text) {
     return value;
 }
 
+bool IsWholeNumber(std::string_view text) {
+    std::size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < text.size() && IsBlank(text[i])) ++i;
+    };
+    const auto digits = [&] {
+        std::size_t count = 0;
+        for (skipBlanks(); i < text.size() && IsDigit(text[i]); skipBlanks()) ++i, ++count;
+        return count;
+    };
+    const auto sign = [&] {
+        skipBlanks();
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    };
+    sign();
+    std::size_t count = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        count += digits();
+    }
+    if (count == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        sign();
+        if (digits() == 0) return false;
+    }
+    skipBlanks();
+    return i == text.size();
+}
+
 std::string TextFromNumber(std::int32_t value) {
     std::array<char, 16> buffer{};
     char* first = buffer.data();

@@ -20,6 +20,11 @@ namespace kestrova {
 // Raises CalcFault (overflow) for a magnitude beyond the double range.
 double NumberFromText(std::string_view text);
 
+// Whether the text, blanks aside, is one number of that grammar and nothing
+// else: " 900.2", "-1e3" and "9 00" are; "", "abc", "1,5", "900MHz" and "1e"
+// are not (they read as 0, 0, 1, 900 and 1).
+bool IsWholeNumber(std::string_view text);
+
 // Plain decimal form with a sign position: " 200", "-3".
 std::string TextFromNumber(std::int32_t value);
 

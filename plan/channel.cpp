@@ -33,6 +33,7 @@ ChannelResult ComputeChannel(CalcPanel& panel, std::string_view wantedText) {
         CalculateRegisters(panel, ".");
     } catch (const CalcFault& fault) {
         result.fault = fault.Kind();
+        result.faultText = fault.OneLine();
         return result;
     }
     result.wanted = NumberFromText(wantedText);

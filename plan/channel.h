@@ -15,6 +15,7 @@ namespace kestrova::plan {
 struct ChannelResult {
     std::string wantedText;  // the text Fout held before the press
     std::optional<FaultKind> fault;
+    std::string faultText;  // the calculation's description of the fault, on one line
     // The rest is set when there was no fault.
     double wanted = 0;
     std::string achievedText;  // Fout after the press, as the window shows it

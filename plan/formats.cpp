@@ -41,7 +41,7 @@ std::optional<std::string> PpmText(const ChannelResult& c) {
 // The wanted text as the user wrote it, as valid UTF-8.
 std::string WantedText(const ChannelResult& c) { return TextFromFileLine(Trimmed(c.wantedText)); }
 
-std::string FaultText(const ChannelResult& c) { return std::string("fault: ") + FaultWords(*c.fault); }
+const std::string& FaultText(const ChannelResult& c) { return c.faultText; }
 
 void Pad(std::string& out, std::string_view text, std::size_t width, bool right) {
     if (!right) out.append(text);
@@ -99,7 +99,7 @@ public:
         Field(out, WantedText(c));
         if (c.fault) {
             out += ",,,,,,,,,,,,,,,,";
-            Field(out, FaultWords(*c.fault));
+            Field(out, FaultText(c));
         } else {
             for (const std::string& value :
                  {Number(c.achieved), ErrorText(c).value_or(""), PpmText(c).value_or(""),
@@ -138,7 +138,7 @@ public:
         String(out, WantedText(c));
         if (c.fault) {
             out += ", \"fault\": ";
-            String(out, FaultWords(*c.fault));
+            String(out, FaultText(c));
             out += '}';
             return;
         }
@@ -204,9 +204,9 @@ public:
         out += "    /* wanted ";
         Comment(out, WantedText(c));
         if (c.fault) {
-            out += ": ";
-            out += FaultText(c);
-            out += ", no entry */\n";
+            out += ": no entry. ";
+            Comment(out, FaultText(c));
+            out += " */\n";
             return;
         }
         out += ", achieved " + Number(c.achieved) + (c.mismatch ? " (mismatch) */\n" : " */\n");

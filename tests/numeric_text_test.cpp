@@ -60,6 +60,16 @@ INSTANTIATE_TEST_SUITE_P(Grammar, NumberFromTextReads, testing::Values(
     ParseCase{"1.7976931348623157e308", 1.7976931348623157e308},
     ParseCase{"0.000001e-318", 0}, ParseCase{"1e-320", 1e-320}));
 
+// Whole: the text is one number and nothing else, blanks aside.
+TEST(IsWholeNumber, OnlyTextsThatReadAsWritten) {
+    for (const char* text : {"900", " 900.2 ", "9 00", "-0.5", "+ 2", ".5", "5.", "1e3", "1 E -3", "25e+1",
+                             "1e400", "\t7\n"})
+        EXPECT_TRUE(IsWholeNumber(text)) << '"' << text << '"';
+    for (const char* text : {"", "  ", "abc", "1,5", "900.2MHz", "10 MHz", "3.5.1", "1e", "1e+", ".", "-",
+                             "--1", "e5", "0x10", "inf", "1\r2", "12abc"})
+        EXPECT_FALSE(IsWholeNumber(text)) << '"' << text << '"';
+}
+
 TEST(NumberFromText, BeyondTheDoubleRangeIsOverflow) {
     for (const char* text : {"1e400", "-1e400", "1.8e308", "1e99999999999999999999", "123456789e301",
                              "0.01e311"}) {

@@ -209,7 +209,10 @@ void Kestrova::Calculate_Click() {
     try {
         CalculateRegisters(*panel_);
     } catch (const CalcFault& fault) {
-        report_(this, QStringLiteral("The calculation stopped: %1.").arg(QString::fromLatin1(fault.what())));
+        // The core's words: the formula that stopped and what its fields read as.
+        report_(this, fault.Stopped().empty()
+                          ? QStringLiteral("The calculation stopped: %1.").arg(QString::fromLatin1(fault.what()))
+                          : QString::fromUtf8(fault.what()));
     } catch (const std::exception& failure) {
         report_(this, QStringLiteral("The calculation stopped: %1.").arg(QString::fromLocal8Bit(failure.what())));
     }

@@ -3,6 +3,7 @@
 // settings file loaded at start and saved at close.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -161,6 +163,83 @@ TEST_F(Window, FontsAndTheGreyResults) {
     EXPECT_EQ(results->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_FALSE(results->isReadOnly());
     EXPECT_EQ(results->font().pointSizeF(), 8);
+}
+
+// WCAG contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a) + 0.05, lb = luminance(b) + 0.05;
+    return la > lb ? la / lb : lb / la;
+}
+
+// Under a dark desktop palette every box and caption paints its text at 4.5:1
+// or better, Fout pink and white included; under the light one Fout's text
+// stays the palette's black.
+TEST_F(Window, TextStaysReadableUnderADarkPalette) {
+    const QPalette light = QApplication::palette();
+    QPalette dark;
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, QColor(0x2b, 0x2b, 0x2b)},
+                                       {QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0)},
+                                       {QPalette::Base, QColor(0x1e, 0x1e, 0x1e)},
+                                       {QPalette::Text, QColor(0xff, 0xff, 0xff)},
+                                       {QPalette::Button, QColor(0x3c, 0x3c, 0x3c)},
+                                       {QPalette::ButtonText, QColor(0xff, 0xff, 0xff)}})
+        dark.setColor(role, colour);
+    QApplication::setPalette(dark);
+    Put(kExampleFile);
+    Kestrova& window = Open();
+    window.show();
+    const auto check = [&](const char* when) {
+        for (const QLabel* label : window.findChildren<QLabel*>())
+            EXPECT_GE(Contrast(label->palette().color(QPalette::WindowText), label->palette().color(QPalette::Window)),
+                      4.5) << when << " " << label->objectName().toStdString();
+        for (QWidget* box : window.findChildren<QWidget*>()) {
+            if (qobject_cast<QLineEdit*>(box) == nullptr && qobject_cast<QPlainTextEdit*>(box) == nullptr) continue;
+            EXPECT_GE(Contrast(box->palette().color(QPalette::Text), box->palette().color(QPalette::Base)), 4.5)
+                << when << " " << box->objectName().toStdString();
+        }
+    };
+    check("before");
+    QTest::mouseClick(Calculate(), Qt::LeftButton);  // 900.2 missed: pink
+    EXPECT_EQ(Box("Fout")->palette().color(QPalette::Base), QColor(255, 190, 190));
+    check("pink");
+    QTest::mouseClick(Calculate(), Qt::LeftButton);  // 900 met: white
+    EXPECT_EQ(Box("Fout")->palette().color(QPalette::Base), QColor(255, 255, 255));
+    check("white");
+    window_.reset();
+
+    QApplication::setPalette(light);
+    Kestrova& lightWindow = Open();
+    QTest::mouseClick(Calculate(), Qt::LeftButton);
+    EXPECT_EQ(Box("Fout")->palette().color(QPalette::Text), light.color(QPalette::Text));
+    EXPECT_EQ(Results()->palette().color(QPalette::Text), light.color(QPalette::Text));
+    EXPECT_EQ(lightWindow.palette().color(QPalette::Text), QColor(Qt::black));
+}
+
+// A screen reader names every box by its caption, and each caption is tied
+// to its box.
+TEST_F(Window, EveryBoxHasAnAccessibleName) {
+    Kestrova& window = Open();
+    window.show();
+    const std::pair<const char*, const char*> names[] = {
+        {"Fl", "FL"}, {"Fh", "FH"}, {"Fstep", "Step"}, {"Fo", "F0"}, {"Fref", "Fref"}, {"Fosc", "Fosc"},
+        {"DacGain", "DAC Gain"}, {"Fout", "Wanted Fout"}, {"Results", "Summary"},
+        {"Rt", "R register, hexadecimal"}, {"St", "S register, hexadecimal"}, {"Pt", "P register, hexadecimal"},
+        {"Ct", "C register, hexadecimal"}, {"Gt", "G register, hexadecimal"}};
+    for (const auto& [box, name] : names) {
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(QString::fromLatin1(box)));
+        ASSERT_NE(accessible, nullptr) << box;
+        EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromLatin1(name)) << box;
+    }
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        ASSERT_NE(label->buddy(), nullptr) << label->objectName().toStdString();
+        const QString caption = label->text().simplified().remove(QStringLiteral(" 0x"));
+        EXPECT_TRUE(label->buddy()->accessibleName().startsWith(caption)) << label->objectName().toStdString();
+    }
 }
 
 TEST_F(Window, FocusStartsOnFlAndTabFollowsTheChain) {

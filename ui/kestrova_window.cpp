@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTextOption>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "core/calc_fault.h"
 #include "core/calculation.h"
@@ -35,25 +37,26 @@ struct LabelSpec {
     const char* caption;
     int left, top, width, height;
     Qt::Alignment alignment;
+    Field buddy;  // the box the caption names
 };
 
 constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignTop;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
 
 constexpr LabelSpec kLabels[] = {
-    {"Label5", "FL", 90, 105, 855, 255, kCentred},
-    {"Label4", "FH", 1050, 105, 855, 255, kCentred},
-    {"Label3", "Step", 2010, 105, 1095, 255, kCentred},
-    {"Label2", "F0", 90, 690, 855, 255, kCentred},
-    {"Label9", "Fref", 1050, 690, 975, 255, kCentred},
-    {"Label8", "Fosc", 2130, 690, 975, 255, kCentred},
-    {"Label7", "DAC Gain", 3210, 690, 735, 255, kCentred},
-    {"Label10", "Wanted Fout", 75, 1440, 1335, 255, kCentred},
-    {"Label12", "R  0x", 4500, 525, 510, 375, kRight},
-    {"Label14", "S  0x", 4485, 900, 525, 375, kRight},
-    {"Label13", "P  0x", 4500, 1275, 510, 375, kRight},
-    {"Label15", "C  0x", 4470, 1605, 540, 375, kRight},
-    {"Label1", "G  0x", 4455, 1965, 555, 270, kRight},
+    {"Label5", "FL", 90, 105, 855, 255, kCentred, Field::Fl},
+    {"Label4", "FH", 1050, 105, 855, 255, kCentred, Field::Fh},
+    {"Label3", "Step", 2010, 105, 1095, 255, kCentred, Field::Fstep},
+    {"Label2", "F0", 90, 690, 855, 255, kCentred, Field::Fo},
+    {"Label9", "Fref", 1050, 690, 975, 255, kCentred, Field::Fref},
+    {"Label8", "Fosc", 2130, 690, 975, 255, kCentred, Field::Fosc},
+    {"Label7", "DAC Gain", 3210, 690, 735, 255, kCentred, Field::DacGain},
+    {"Label10", "Wanted Fout", 75, 1440, 1335, 255, kCentred, Field::Fout},
+    {"Label12", "R  0x", 4500, 525, 510, 375, kRight, Field::Rt},
+    {"Label14", "S  0x", 4485, 900, 525, 375, kRight, Field::St},
+    {"Label13", "P  0x", 4500, 1275, 510, 375, kRight, Field::Pt},
+    {"Label15", "C  0x", 4470, 1605, 540, 375, kRight, Field::Ct},
+    {"Label1", "G  0x", 4455, 1965, 555, 270, kRight, Field::Gt},
 };
 
 enum class BoxFont { Default, Bold12, Bold975 };
@@ -62,24 +65,25 @@ struct BoxSpec {
     Field field;
     int left, top, width, height;
     BoxFont font;
+    const char* accessibleName;  // what a screen reader says for the box
 };
 
 // In tab order. Results sits between Calculate and Rt in the chain, and G's
 // box comes before C's.
 constexpr BoxSpec kBoxes[] = {
-    {Field::Fl, 90, 345, 855, 285, BoxFont::Default},
-    {Field::Fh, 1050, 345, 855, 285, BoxFont::Default},
-    {Field::Fstep, 2010, 345, 1095, 285, BoxFont::Default},
-    {Field::Fo, 90, 930, 855, 285, BoxFont::Default},
-    {Field::Fref, 1050, 930, 975, 285, BoxFont::Default},
-    {Field::Fosc, 2130, 930, 975, 285, BoxFont::Default},
-    {Field::DacGain, 3210, 930, 735, 285, BoxFont::Default},
-    {Field::Fout, 75, 1710, 2040, 405, BoxFont::Bold12},
-    {Field::Rt, 5055, 480, 1335, 285, BoxFont::Bold975},
-    {Field::St, 5055, 840, 1335, 285, BoxFont::Bold975},
-    {Field::Pt, 5055, 1200, 1335, 285, BoxFont::Bold975},
-    {Field::Gt, 5055, 1920, 1335, 285, BoxFont::Bold975},
-    {Field::Ct, 5055, 1560, 1335, 285, BoxFont::Bold975},
+    {Field::Fl, 90, 345, 855, 285, BoxFont::Default, "FL"},
+    {Field::Fh, 1050, 345, 855, 285, BoxFont::Default, "FH"},
+    {Field::Fstep, 2010, 345, 1095, 285, BoxFont::Default, "Step"},
+    {Field::Fo, 90, 930, 855, 285, BoxFont::Default, "F0"},
+    {Field::Fref, 1050, 930, 975, 285, BoxFont::Default, "Fref"},
+    {Field::Fosc, 2130, 930, 975, 285, BoxFont::Default, "Fosc"},
+    {Field::DacGain, 3210, 930, 735, 285, BoxFont::Default, "DAC Gain"},
+    {Field::Fout, 75, 1710, 2040, 405, BoxFont::Bold12, "Wanted Fout"},
+    {Field::Rt, 5055, 480, 1335, 285, BoxFont::Bold975, "R register, hexadecimal"},
+    {Field::St, 5055, 840, 1335, 285, BoxFont::Bold975, "S register, hexadecimal"},
+    {Field::Pt, 5055, 1200, 1335, 285, BoxFont::Bold975, "P register, hexadecimal"},
+    {Field::Gt, 5055, 1920, 1335, 285, BoxFont::Bold975, "G register, hexadecimal"},
+    {Field::Ct, 5055, 1560, 1335, 285, BoxFont::Bold975, "C register, hexadecimal"},
 };
 
 constexpr int kCalculate[] = {645, 2235, 990, 495};
@@ -141,11 +145,13 @@ void Kestrova::Build() {
     };
     setFixedSize(x(kClientWidth), y(kClientHeight));
 
+    std::vector<std::pair<QLabel*, Field>> captions;
     for (const LabelSpec& spec : kLabels) {
         auto* label = new QLabel(QString::fromLatin1(spec.caption), this);
         label->setObjectName(QString::fromLatin1(spec.name));
         label->setAlignment(spec.alignment);
         place(label, spec.left, spec.top, spec.width, spec.height);
+        captions.emplace_back(label, spec.buddy);
     }
 
     QWidget* previous = nullptr;
@@ -157,6 +163,7 @@ void Kestrova::Build() {
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(FieldName(spec.field).data()));
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        box->setAccessibleName(QString::fromLatin1(spec.accessibleName));
         // The default limit of 32767 characters would cut a long saved value.
         box->setMaxLength(std::numeric_limits<int>::max());
         if (spec.font == BoxFont::Bold12) box->setFont(BoldSans(12));
@@ -181,13 +188,15 @@ void Kestrova::Build() {
             results_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
             results_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
             results_->setTabChangesFocus(true);
-            QPalette palette = results_->palette();
-            palette.setColor(QPalette::Base, QColor(kResultsGrey));
-            results_->setPalette(palette);
+            results_->setAccessibleName(QStringLiteral("Summary"));
+            PaintBackground(results_, QColor(kResultsGrey));
             place(results_, kResults[0], kResults[1], kResults[2], kResults[3]);
             chain(results_);
         }
     }
+    // A caption tells assistive technology which box it names; labels still
+    // take no focus.
+    for (const auto& [label, field] : captions) label->setBuddy(boxes_[static_cast<std::size_t>(field)]);
     panel_ = std::make_unique<WindowPanel>(boxes_, results_);
     boxes_[static_cast<std::size_t>(Field::Fl)]->setFocus();
 

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <cmath>
 
 namespace kestrova {
 namespace {
@@ -12,7 +13,23 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// WCAG relative luminance of an sRGB colour.
+double Luminance(const QColor& colour) {
+    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
 }  // namespace
+
+void PaintBackground(QWidget* box, const QColor& background) {
+    // Contrast with black is (L + 0.05) / 0.05, with white 1.05 / (L + 0.05):
+    // black wins when L + 0.05 is above the square root of 0.0525.
+    const bool blackText = Luminance(background) + 0.05 > std::sqrt(1.05 * 0.05);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Text, blackText ? QColor(Qt::black) : QColor(Qt::white));
+    box->setPalette(palette);
+}
 
 WindowPanel::WindowPanel(const std::array<QLineEdit*, kFieldCount>& boxes, QPlainTextEdit* results)
     : boxes_(boxes), results_(results) {}
@@ -40,10 +57,7 @@ Rgb WindowPanel::FoutBackColor() const {
 }
 
 void WindowPanel::SetFoutBackColor(Rgb colour) {
-    QLineEdit* fout = boxes_[static_cast<std::size_t>(Field::Fout)];
-    QPalette palette = fout->palette();
-    palette.setColor(QPalette::Base, QColor(colour.red, colour.green, colour.blue));
-    fout->setPalette(palette);
+    PaintBackground(boxes_[static_cast<std::size_t>(Field::Fout)], QColor(colour.red, colour.green, colour.blue));
 }
 
 }  // namespace kestrova

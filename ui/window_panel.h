@@ -6,10 +6,17 @@
 
 #include "core/calc_panel.h"
 
+class QColor;
 class QLineEdit;
 class QPlainTextEdit;
+class QWidget;
 
 namespace kestrova {
+
+// Sets a box's background, and its text to black or white, whichever stands
+// out more against it: a background set by the program must stay readable
+// whatever the desktop's colours (light text on pink is not).
+void PaintBackground(QWidget* box, const QColor& background);
 
 class WindowPanel final : public CalcPanel {
 public:

@@ -1,7 +1,16 @@
 // Options, the parameters panel, the channel list and the streaming of rows.
 #include "plan/plan.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <system_error>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -205,6 +214,70 @@ bool WriteChannels(const Options& options, MemoryPanel& panel, ChannelWriter& wr
     return anyFault;
 }
 
+// The temporary file of an -o replacement in progress, removed if a signal
+// ends the run before it is complete, so the old output stays untouched.
+char pendingTemporary[4096];
+volatile std::sig_atomic_t temporaryPending = 0;
+
+void RemoveTemporaryAndDie(int signal) {
+    if (temporaryPending != 0) ::unlink(pendingTemporary);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+class TemporaryGuard {
+public:
+    explicit TemporaryGuard(const std::string& temporary) {
+        if (temporary.size() >= sizeof pendingTemporary) return;
+        std::memcpy(pendingTemporary, temporary.c_str(), temporary.size() + 1);
+        temporaryPending = 1;
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporaryAndDie;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &action, &previous_[i]);
+    }
+    TemporaryGuard(const TemporaryGuard&) = delete;
+    TemporaryGuard& operator=(const TemporaryGuard&) = delete;
+    ~TemporaryGuard() {
+        temporaryPending = 0;
+        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous_[i], nullptr);
+    }
+
+private:
+    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+    std::array<struct sigaction, 3> previous_{};
+};
+
+// Where -o writes. A FIFO, a device or a terminal (or a name for one of the
+// process's own descriptors, such as /dev/stdout) is written straight into;
+// a regular file, or a name not yet taken, is replaced in one step when the
+// output is complete. A directory, and the settings file this run reads,
+// are refused.
+bool WritesStraightInto(const std::string& path, const Options& options) {
+    if (path.starts_with("/proc/") || path.starts_with("/dev/fd/") || path == "/dev/stdout" ||
+        path == "/dev/stderr")
+        return true;
+    struct stat output {};
+    if (::stat(path.c_str(), &output) != 0) return false;
+    if (S_ISDIR(output.st_mode)) throw UsageError("-o: \"" + path + "\" is a directory");
+    struct stat settings {};
+    const std::string settingsPath = options.ini.value_or(std::string(kSettingsFileName));
+    if (::stat(settingsPath.c_str(), &settings) == 0 && settings.st_dev == output.st_dev &&
+        settings.st_ino == output.st_ino)
+        throw UsageError("-o: \"" + path + "\" is the settings file this run reads");
+    return !S_ISREG(output.st_mode);
+}
+
+// Writes all of the bytes to a descriptor; raises FileFault ("write").
+void WriteAll(int fd, std::string_view bytes, const std::string& path) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) throw FileFault(path, "write", std::generic_category().message(errno));
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
 }  // namespace
 
 int RunPlan(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
@@ -224,8 +297,21 @@ int RunPlan(const std::vector<std::string>& args, const std::function<void(std::
             Stream out(write);
             return WriteChannels(options, panel, *writer, out) ? kSomeFaulted : kAllComputed;
         }
-        detail::ReplacementFile file(*options.output);
+        const std::string& path = *options.output;
+        if (WritesStraightInto(path, options)) {
+            // O_APPEND: a descriptor of the shell's ">>" keeps its end.
+            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0) throw FileFault(path, "open", std::generic_category().message(errno));
+            struct Closer {
+                int fd;
+                ~Closer() { ::close(fd); }
+            } closer{fd};
+            Stream out([fd, &path](std::string_view bytes) { WriteAll(fd, bytes, path); });
+            return WriteChannels(options, panel, *writer, out) ? kSomeFaulted : kAllComputed;
+        }
+        detail::ReplacementFile file(path);
         file.RequireOpened();
+        const TemporaryGuard guard(file.Temporary());
         Stream out([&file](std::string_view bytes) { file.Write(bytes); });
         const bool anyFault = WriteChannels(options, panel, *writer, out);
         file.Commit();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -52,22 +53,36 @@ void FlushAndClose(Descriptor& file, const std::string& name) {
     if (::close(file.Release()) != 0) Fail(name, "close", errno);
 }
 
-// The file a name stands for: the target of a symbolic link, so that saving
-// keeps the link.
-std::string ResolveLink(const std::string& name) {
-    struct stat info {};
-    if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return name;
-    char* resolved = ::realpath(name.c_str(), nullptr);
-    if (resolved == nullptr) return name;  // a dangling link is replaced
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
-}
-
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// fs.protected_symlinks: in a sticky directory that anyone may write, a link
+// is followed only when it belongs to this user or to the directory's owner.
+bool MayFollow(const std::string& link, const struct stat& info) {
+    struct stat directory {};
+    if (::stat(DirectoryOf(link).c_str(), &directory) != 0) return false;
+    const bool shared = (directory.st_mode & S_ISVTX) != 0 && (directory.st_mode & S_IWOTH) != 0;
+    return !shared || info.st_uid == ::geteuid() || info.st_uid == directory.st_uid;
+}
+
+// A temporary name beside the target that no other save uses.
+std::string RandomSuffix() {
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string suffix(8, '0');
+    for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
+    return suffix;
+}
+
+// Whether this user may write the existing file as a direct write would,
+// and whether anyone may: a file with no write permission is read-only for
+// root too.
+int WriteRefusal(const std::string& target, const struct stat& info) {
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    return (info.st_mode & 0222) == 0 ? EACCES : 0;
 }
 
 // Rewrites an existing file over its old bytes, then cuts it to the new
@@ -83,9 +98,52 @@ void RewriteInPlace(const std::string& name, std::string_view content) {
 
 }  // namespace
 
+const char* FileTypeWords(unsigned mode) {
+    switch (mode & S_IFMT) {
+    case S_IFREG: return "a regular file";
+    case S_IFDIR: return "a directory";
+    case S_IFIFO: return "a FIFO";
+    case S_IFCHR: return "a character device";
+    case S_IFBLK: return "a block device";
+    case S_IFSOCK: return "a socket";
+    case S_IFLNK: return "a symbolic link";
+    default: return "not a file";
+    }
+}
+
+std::string UsableTarget(const std::string& name) {
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) != 0) {
+        if (errno == ENOENT) return name;
+        Fail(name, "open", errno);
+    }
+    std::string target = name;
+    const char* via = "";
+    if (S_ISLNK(info.st_mode)) {
+        if (!MayFollow(name, info))
+            throw UnusableFileFault(name, "is a link owned by another user in a shared directory");
+        char* resolved = ::realpath(name.c_str(), nullptr);
+        if (resolved == nullptr) return name;  // a dangling link is replaced
+        target = resolved;
+        std::free(resolved);
+        if (::stat(target.c_str(), &info) != 0) Fail(name, "open", errno);
+        via = "a link to ";
+    }
+    if (!S_ISREG(info.st_mode))
+        throw UnusableFileFault(name, std::string("is ") + via + FileTypeWords(info.st_mode) + ", not a regular file");
+    return target;
+}
+
 InputFile::InputFile(std::string name) : name_(std::move(name)) {
-    fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+    (void)UsableTarget(name_);
+    // O_NONBLOCK: a FIFO put in its place since would otherwise wait for a writer.
+    fd_ = ::open(name_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) Fail(name_, "open", errno);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) Fail(name_, "open", errno);
+    if (!S_ISREG(info.st_mode))
+        throw UnusableFileFault(name_, std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
+    mode_ = info.st_mode & 07777;
 }
 
 InputFile::~InputFile() {
@@ -108,18 +166,29 @@ void InputFile::Close() {
     if (::close(fd) != 0) Fail(name_, "close", errno);
 }
 
-ReplacementFile::ReplacementFile(std::string name)
-    : name_(std::move(name)), target_(ResolveLink(name_)), temporary_(target_ + ".tmp") {
+ReplacementFile::ReplacementFile(std::string name, std::optional<unsigned> mode)
+    : name_(std::move(name)), target_(UsableTarget(name_)) {
     struct stat old {};
     const bool exists = ::stat(target_.c_str(), &old) == 0;
-    // A temporary file left by a save that was killed is simply replaced.
-    ::unlink(temporary_.c_str());
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (exists) {
+        if (const int refusal = WriteRefusal(target_, old); refusal != 0) Fail(name_, "open", refusal);
+        if (!mode) mode = old.st_mode & 07777;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporary = target_ + ".tmp" + RandomSuffix();
+        // Private until its content is whole; the final permissions follow.
+        fd_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode ? 0600 : 0666);
+        if (fd_ >= 0) {
+            temporary_ = std::move(temporary);
+            break;
+        }
+        if (errno != EEXIST) break;
+    }
     if (fd_ < 0) {
         openError_ = errno;
         return;
     }
-    if (exists) (void)::fchmod(fd_, old.st_mode & 07777);
+    if (mode) (void)::fchmod(fd_, *mode);
 }
 
 void ReplacementFile::RequireOpened() const {
@@ -167,8 +236,8 @@ void ReplacementFile::Commit() {
     }
 }
 
-void ReplaceFileContent(const std::string& name, std::string_view content) {
-    ReplacementFile file(name);
+void ReplaceFileContent(const std::string& name, std::string_view content, std::optional<unsigned> mode) {
+    ReplacementFile file(name, mode);
     if (!file.Opened()) {
         const int error = file.OpenError();
         struct stat old {};

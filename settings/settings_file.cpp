@@ -17,6 +17,7 @@ constexpr std::string_view kDefaultContent = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\
 struct ReadAttempt {
     std::string bytes;       // every byte consumed
     bool wholeFile = false;  // the end of the file was reached
+    unsigned mode = 0600;    // the file's permissions, for its backup
 };
 
 // Reads the next line without its end (CR LF, a lone CR or a lone LF);
@@ -44,6 +45,7 @@ std::optional<std::string> ReadLine(detail::InputFile& file, ReadAttempt& attemp
 // Fills the eight fields in file order, each as soon as its line is read.
 void ReadLines(CalcPanel& panel, const std::string& name, ReadAttempt& attempt) {
     detail::InputFile file(name);
+    attempt.mode = file.Mode();
     for (std::size_t i = 0; i < kInputFields.size(); ++i) {
         const std::optional<std::string> line = ReadLine(file, attempt);
         if (!line) throw FileFault(name, "read", "end of file before line " + std::to_string(i + 1));
@@ -58,7 +60,7 @@ void ReadLines(CalcPanel& panel, const std::string& name, ReadAttempt& attempt) 
 void KeepForRecovery(const ReadAttempt& attempt) {
     const std::string backup(kBackupFileName);
     if (attempt.wholeFile) {
-        if (!attempt.bytes.empty()) detail::ReplaceFileContent(backup, attempt.bytes);
+        if (!attempt.bytes.empty()) detail::ReplaceFileContent(backup, attempt.bytes, attempt.mode);
         return;
     }
     detail::MoveRegularFile(std::string(kSettingsFileName), backup);
@@ -72,11 +74,22 @@ FileFault::FileFault(std::string file, std::string operation, std::string reason
       operation_(std::move(operation)),
       reason_(std::move(reason)) {}
 
+FileFault::FileFault(std::string message, std::string file, std::string operation, std::string reason)
+    : std::runtime_error(message),
+      file_(std::move(file)),
+      operation_(std::move(operation)),
+      reason_(std::move(reason)) {}
+
+UnusableFileFault::UnusableFileFault(std::string file, std::string what)
+    : FileFault("\"" + file + "\" " + what, file, "open", what) {}
+
 void ReadIni(CalcPanel& panel) {
     ReadAttempt attempt;
     try {
         ReadLines(panel, std::string(kSettingsFileName), attempt);
         return;
+    } catch (const UnusableFileFault&) {
+        throw;  // a FIFO, a device, a directory: not ours to replace
     } catch (const FileFault&) {
         // Recovered below, once; a failure from here on goes to the caller.
     }

@@ -23,10 +23,23 @@ public:
     const std::string& Operation() const noexcept { return operation_; }
     const std::string& Reason() const noexcept { return reason_; }
 
+protected:
+    FileFault(std::string message, std::string file, std::string operation, std::string reason);
+
 private:
     std::string file_;
     std::string operation_;
     std::string reason_;
+};
+
+// A path that is no file the program may read or replace: a FIFO, a device,
+// a directory or a socket, or a symbolic link that a shared directory does
+// not let this user follow. Operation "open"; what() says what the path is:
+// "Kestrova.INI" is a FIFO, not a regular file. The recovery never replaces
+// such a path.
+class UnusableFileFault : public FileFault {
+public:
+    UnusableFileFault(std::string file, std::string what);
 };
 
 // Loads the eight input fields from the file's first eight lines, each line
@@ -36,8 +49,9 @@ private:
 // When the file is missing, cannot be read or has fewer than eight lines, it
 // is replaced, once, by eight lines "0" and read again, so every field shows
 // "0". The bytes of a short or unreadable file are kept first as
-// "Kestrova.INI.bak". Raises FileFault when that recovery fails; the fields
-// may then be partly filled.
+// "Kestrova.INI.bak", with the file's own permissions. Raises FileFault when
+// that recovery fails; the fields may then be partly filled. A path that is
+// no regular file (UnusableFileFault) is reported at once and never replaced.
 void ReadIni(CalcPanel& panel);
 
 // Loads the eight input fields from the named file in the same way, but with
@@ -47,9 +61,10 @@ void ReadIniFile(CalcPanel& panel, const std::string& path);
 // Saves the eight input fields as eight CR LF lines, in UTF-8; a CR or LF
 // inside a field is written as a blank. The new content replaces the file in
 // one step, so the file holds either the old lines or the new ones, never a
-// part. Where the directory does not allow a new file but the file itself is
-// writable, the file is rewritten in place instead. Raises FileFault when the
-// save fails.
+// part. A file this user may not write, or that has no write permission at
+// all, is not replaced ("Permission denied"). Where the directory does not
+// allow a new file but the file itself is writable, the file is rewritten in
+// place instead. Raises FileFault when the save fails.
 void WriteIni(const CalcPanel& panel);
 
 }  // namespace kestrova

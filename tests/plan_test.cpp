@@ -10,7 +10,14 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
 
 #include "core/calculation.h"
 #include "plan/plan.h"
@@ -233,6 +240,71 @@ TEST_F(PlanProgram, TextOnATerminalCsvOtherwise) {
     EXPECT_TRUE(terminal.out.starts_with("      wanted  "));
     EXPECT_NE(terminal.out.find("  pink  "), std::string::npos);
     EXPECT_TRUE(Plan({"900.2"}, false).out.starts_with("wanted,achieved,"));
+}
+
+// -o replaces only a regular file: a FIFO, a device or a descriptor of the
+// process is written straight into and stays what it was; a directory and
+// the settings file being read are refused.
+TEST_F(PlanProgram, OutputReplacesOnlyARegularFile) {
+    ASSERT_EQ(::mkfifo("fifo", 0644), 0);
+    std::string fromFifo;
+    std::thread reader([&fromFifo] { fromFifo = Read("fifo"); });
+    EXPECT_EQ(Plan({"-o", "fifo", "900.2"}).status, 0);
+    reader.join();
+    EXPECT_TRUE(fromFifo.starts_with("wanted,achieved"));
+    EXPECT_TRUE(fs::is_fifo("fifo"));
+
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    EXPECT_EQ(Plan({"-o", "/dev/fd/" + std::to_string(pipe[1]), "900.2"}).status, 0);
+    ::close(pipe[1]);
+    char bytes[7] = {};
+    EXPECT_EQ(::read(pipe[0], bytes, 6), 6);
+    EXPECT_STREQ(bytes, "wanted");
+    ::close(pipe[0]);
+
+    if (::geteuid() == 0) {  // device nodes of our own: /dev/null and /dev/full
+        ASSERT_EQ(::mknod("null", S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        ASSERT_EQ(::mknod("full", S_IFCHR | 0666, ::makedev(1, 7)), 0);
+        EXPECT_EQ(Plan({"-o", "null", "900.2"}).status, 0);
+        const PlanRun full = Plan({"-o", "full", "900.2"});
+        EXPECT_EQ(full.status, 2);
+        EXPECT_EQ(full.error, "\"full\": write failed: No space left on device");
+        EXPECT_TRUE(fs::is_character_file("null") && fs::is_character_file("full"));
+    }
+    for (const auto& [output, error] : {std::pair{".", "-o: \".\" is a directory"},
+                                        {"Kestrova.INI", "-o: \"Kestrova.INI\" is the settings file this run reads"}}) {
+        const PlanRun run = Plan({"-o", output, "900.2"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.error.starts_with(error)) << run.error;
+    }
+    EXPECT_EQ(Read("Kestrova.INI"), kExample);
+}
+
+// A run stopped by a signal leaves the old output as it was and no
+// temporary file.
+TEST_F(PlanProgram, InterruptedRunLeavesTheOldOutput) {
+    std::ofstream("out.csv") << "old";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::string error;
+        plan::RunPlan({"--band", "--step", "0.0001", "-o", "out.csv"}, [](std::string_view) {}, false, error);
+        ::_exit(0);
+    }
+    const auto temporaries = [] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator("."))
+            count += entry.path().filename().string().starts_with("out.csv.tmp") ? 1 : 0;
+        return count;
+    };
+    for (int i = 0; i < 500 && temporaries() == 0; ++i) ::usleep(10000);
+    EXPECT_EQ(temporaries(), 1);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_EQ(Read("out.csv"), "old");
+    EXPECT_EQ(temporaries(), 0);
 }
 
 }  // namespace

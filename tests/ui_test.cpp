@@ -381,7 +381,7 @@ TEST_F(Window, FailingLoadIsReportedAndTheWindowStillOpens) {
     fs::create_directory("Kestrova.INI");
     Kestrova& window = Open();
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_EQ(reports_[0], QStringLiteral("The settings could not be loaded.\n\"Kestrova.INI\": rename failed: Is a directory"));
+    EXPECT_EQ(reports_[0], QStringLiteral("The settings could not be loaded.\n\"Kestrova.INI\" is a directory, not a regular file"));
     window.show();
     EXPECT_TRUE(window.isVisible());
 
@@ -392,7 +392,7 @@ TEST_F(Window, FailingLoadIsReportedAndTheWindowStillOpens) {
     window.show();
     EXPECT_TRUE(window.close());
     ASSERT_EQ(reports_.size(), 2u);
-    EXPECT_EQ(reports_[1], QStringLiteral("The settings could not be saved.\n\"Kestrova.INI\": rename failed: Is a directory"));
+    EXPECT_EQ(reports_[1], QStringLiteral("The settings could not be saved.\n\"Kestrova.INI\" is a directory, not a regular file"));
 }
 
 TEST_F(Window, LongFieldSurvivesTheTextBox) {

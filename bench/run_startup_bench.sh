@@ -11,4 +11,4 @@ fi
 build=${1:-build/release}
 runs=${2:-30}
 cmd=("$build/bench/startup_bench" --runs "$runs" "$build/ui/kestrova" "$build/bench/bare_window")
-if [[ -n ${DISPLAY:-} ]]; then "${cmd[@]}"; else xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "${cmd[@]}"; fi
+if [[ -n ${DISPLAY:-} ]]; then "${cmd[@]}"; else "$(dirname "$0")/../scripts/with-xvfb.sh" "${cmd[@]}"; fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test suite. Without a
-# display the tests run under a virtual X server, so that the end-to-end
-# test of the real window runs too.
+# Installs what is missing, builds and runs every test suite. The tests run
+# under a private virtual X server, even on a desktop, so that the end-to-end
+# test of the real window runs without touching the user's screen or mouse.
 # Usage: scripts/test.sh [PRESET...]   (default: release; also debug, sanitize, clang-release)
 set -euo pipefail
 # Qt wants a private runtime directory; a fresh machine may not have one.
@@ -18,9 +18,5 @@ for preset in "${presets[@]}"; do
     echo "== $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    if [[ -n ${DISPLAY:-} ]]; then
-        ctest --preset "$preset"
-    else
-        xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" ctest --preset "$preset"
-    fi
+    scripts/with-xvfb.sh ctest --preset "$preset"
 done

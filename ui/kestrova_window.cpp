@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextOption>
+#include <cstdio>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -202,7 +203,7 @@ void Kestrova::Build() {
 
     // The end of the desktop session closes the window as its close button
     // does; quitting any other way still saves, once.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { close(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { CloseUnattended(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Form_Unload(); });
 }
 
@@ -233,8 +234,23 @@ void Kestrova::Form_Unload() {
     try {
         WriteIni(*panel_);
     } catch (const FileFault& fault) {
+        saveFailed_ = true;
+        if (unattended_) {
+            std::fprintf(stderr, "kestrova: the settings could not be saved: %s\n", fault.what());
+            return;
+        }
         report_(this, QStringLiteral("The settings could not be saved.\n%1").arg(QString::fromLocal8Bit(fault.what())));
     }
+}
+
+void Kestrova::CloseUnattended() {
+    unattended_ = true;
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        else modal->close();
+    }
+    close();
+    Form_Unload();  // close() sends no close event to a window not yet shown
 }
 
 void Kestrova::closeEvent(QCloseEvent* event) {

@@ -33,6 +33,15 @@ public:
 
     CalcPanel& Panel();
 
+    // Closes the window with nobody there to answer a message: the end of
+    // the desktop session, or a signal. An open message is dismissed, and a
+    // failure to save goes to standard error as one line instead.
+    void CloseUnattended();
+    // Whether the window has unloaded (its inputs saved or the save failed).
+    bool Unloaded() const { return unloaded_; }
+    // Whether the save at unload failed.
+    bool SaveFailed() const { return saveFailed_; }
+
     // The standard reporter: a modal warning box.
     static void ShowMessageBox(QWidget* window, const QString& message);
 
@@ -51,6 +60,8 @@ private:
     QPushButton* calculate_ = nullptr;
     std::unique_ptr<WindowPanel> panel_;
     bool unloaded_ = false;
+    bool unattended_ = false;
+    bool saveFailed_ = false;
 };
 
 }  // namespace kestrova

@@ -19,21 +19,24 @@ void OnTerminate(int) {
     (void)!::write(terminationPipe[1], &byte, 1);
 }
 
-// SIGTERM, which a desktop sends when the session ends, closes the window as
-// its close button does, so the inputs are saved. SIGKILL saves nothing.
+// SIGTERM, which a desktop sends when the session ends, SIGHUP (the terminal
+// or session gone) and SIGINT close the window as its close button does, so
+// the inputs are saved; nobody is asked anything then. SIGKILL saves nothing.
 void CloseWindowsOnTerminate(QApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0) return;
     auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char byte = 0;
         (void)!::read(terminationPipe[0], &byte, 1);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = dynamic_cast<kestrova::Kestrova*>(widget)) window->CloseUnattended();
         QApplication::closeAllWindows();
     });
     struct sigaction action {};
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
 }
 
 }  // namespace
@@ -52,6 +55,11 @@ int main(int, char** argv) {
     CloseWindowsOnTerminate(app);
 
     kestrova::Kestrova window;
-    window.show();
-    return QApplication::exec();
+    int status = 0;
+    // A signal during the load (while its failure was shown) has closed it.
+    if (!window.Unloaded()) {
+        window.show();
+        status = QApplication::exec();
+    }
+    return window.SaveFailed() ? 1 : status;
 }

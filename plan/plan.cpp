@@ -47,6 +47,7 @@ constexpr std::string_view kHelp =
     "                      text on a terminal and csv otherwise\n"
     "  -o, --output FILE   write to FILE, replaced in one step when complete\n"
     "  -h, --help          show this help\n"
+    "      --version       show the version\n"
     "\n"
     "A channel whose calculation faults shows the fault in its row and the others\n"
     "go on. Exit status: 0 when every channel was computed, 1 when any faulted,\n"
@@ -61,6 +62,7 @@ struct Options {
     std::vector<std::pair<Field, std::string>> values;
     bool band = false;
     bool help = false;
+    bool version = false;
     std::vector<std::string> frequencies;
     std::optional<Format> format;
     std::optional<std::string> output;
@@ -106,6 +108,9 @@ Options Parse(const std::vector<std::string>& args) {
         if (arg == "-h" || arg == "--help") {
             flag();
             options.help = true;
+        } else if (arg == "--version") {
+            flag();
+            options.version = true;
         } else if (arg == "--band") {
             flag();
             options.band = true;
@@ -128,7 +133,7 @@ Options Parse(const std::vector<std::string>& args) {
             if (!known) throw UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
-    if (options.help) return options;
+    if (options.help || options.version) return options;
     if (options.band && !options.frequencies.empty())
         throw UsageError("give either --band or frequencies, not both");
     if (!options.band && options.frequencies.empty()) throw UsageError("no frequency given (or --band)");
@@ -286,6 +291,10 @@ int RunPlan(const std::vector<std::string>& args, const std::function<void(std::
         const Options options = Parse(args);
         if (options.help) {
             write(kHelp);
+            return kAllComputed;
+        }
+        if (options.version) {
+            write("kestrova-plan " KESTROVA_VERSION "\n");
             return kAllComputed;
         }
         MemoryPanel panel = Parameters(options);

@@ -8,7 +8,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     qt6-base-dev libgl-dev libxcb1-dev
     locales xvfb xauth xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
-    desktop-file-utils appstream nlohmann-json3-dev
+    desktop-file-utils appstream appstream-compose dpkg-dev nlohmann-json3-dev
 )
 
 missing=()

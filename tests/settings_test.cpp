@@ -167,7 +167,7 @@ TEST_F(SettingsFile, UnreadableFileIsMovedAsideBeforeTheRecovery) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
     Put("Kestrova.INI", "secret\r\n");
     ::chmod("Kestrova.INI", 0200);
-    ::chown(".", 65534, 65534);
+    ASSERT_EQ(::chown(".", 65534, 65534), 0);
     EXPECT_EQ(InChild([] {
         MemoryPanel panel;
         ReadIni(panel);
@@ -271,13 +271,13 @@ TEST_F(SettingsFile, SaveKeepsPermissionsAndSymbolicLinks) {
 TEST_F(SettingsFile, SaveRewritesInPlaceWhereTheDirectoryIsClosed) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
     Put("Kestrova.INI", "a much longer old content than the new one\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
-    ::chown("Kestrova.INI", 65534, 65534);
+    ASSERT_EQ(::chown("Kestrova.INI", 65534, 65534), 0);
     ::chmod(".", 0755);  // owned by root: no new file for the other user
     EXPECT_EQ(InChild([] { WriteIni(PanelWith(kExample)); }, 65534), 0);
     EXPECT_EQ(Get("Kestrova.INI"), "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n");
 
     // Neither the directory nor the file: the save is refused, the file kept.
-    ::chown("Kestrova.INI", 0, 0);
+    ASSERT_EQ(::chown("Kestrova.INI", 0, 0), 0);
     const int status = InChild([] {
         try {
             WriteIni(PanelWith({}));
@@ -377,8 +377,8 @@ TEST_F(SettingsFile, ReadOnlyFileIsNotReplaced) {
     };
     EXPECT_EQ(InChild(refused), 1);
     if (::geteuid() == 0) {
-        ::chown("Kestrova.INI", 65534, 65534);
-        ::chown(".", 65534, 65534);
+        ASSERT_EQ(::chown("Kestrova.INI", 65534, 65534), 0);
+        ASSERT_EQ(::chown(".", 65534, 65534), 0);
         EXPECT_EQ(InChild(refused, 65534), 1);
     }
     EXPECT_EQ(Get("Kestrova.INI"), old);

@@ -22,7 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "FAIL: line $LINENO: \"$BASH_COMMAND\" exited $?"; [[ -s $work/stderr.txt ]] && cat "$work/stderr.txt"' ERR
-fail() { echo "FAIL: $*"; [[ -s $work/stderr.txt ]] && cat "$work/stderr.txt"; exit 1; }
+fail() { { echo "FAIL: $*"; [[ -s $work/stderr.txt ]] && cat "$work/stderr.txt"; } >&2; exit 1; }
 cd "$work"
 if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
     export XDG_RUNTIME_DIR=$work/runtime

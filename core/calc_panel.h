@@ -53,6 +53,11 @@ public:
     virtual std::string Text(Field field) const = 0;
     virtual void SetText(Field field, std::string_view text) = 0;
 
+    // The field's text without a copy, for a panel that holds its text
+    // itself; valid until the field is next set. Nothing for a panel whose
+    // text lives elsewhere (the window's boxes), where Text is the read.
+    virtual const std::string* HeldText(Field) const { return nullptr; }
+
     // Background colour of Fout; the calculation never touches its text colour.
     virtual Rgb FoutBackColor() const = 0;
     virtual void SetFoutBackColor(Rgb colour) = 0;
@@ -68,6 +73,7 @@ class MemoryPanel final : public CalcPanel {
 public:
     std::string Text(Field field) const override;
     void SetText(Field field, std::string_view text) override;
+    const std::string* HeldText(Field field) const override { return &fields_[static_cast<std::size_t>(field)]; }
     Rgb FoutBackColor() const override { return foutBack_; }
     void SetFoutBackColor(Rgb colour) override { foutBack_ = colour; }
 

@@ -31,6 +31,7 @@ using detail::Computed;
 // that field.
 double Read(const CalcPanel& panel, Field field) {
     try {
+        if (const std::string* held = panel.HeldText(field)) return NumberFromText(*held);
         return NumberFromText(panel.Text(field));
     } catch (const CalcFault& fault) {
         throw detail::DescribeReadingFault(panel, fault.Kind(), field);
@@ -68,16 +69,21 @@ std::int32_t CheckedInt32(std::int64_t value) {
 // as read back, one "0" at a time up to the register's width.
 void WriteRegister(CalcPanel& panel, Field field, std::int32_t value, std::size_t width) {
     panel.SetText(field, HexText(value));
+    std::string padded;
     for (std::size_t i = 0; i < width; ++i) {
-        const std::string text = panel.Text(field);
-        if (text.size() >= width) break;
-        panel.SetText(field, "0" + text);
+        const std::string* held = panel.HeldText(field);
+        const std::string text = held != nullptr ? std::string() : panel.Text(field);
+        const std::string& current = held != nullptr ? *held : text;
+        if (current.size() >= width) break;
+        padded.assign(1, '0');
+        padded += current;
+        panel.SetText(field, padded);
     }
 }
 
 }  // namespace
 
-void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values) {
     // 1. Reference divider.
     double a = Read(panel, Field::Fstep);
     double b = Read(panel, Field::Fref);
@@ -153,13 +159,25 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {
                 gain),
         FloorToInt32, {{"gain", gain}});
 
-    // 11. Summary.
-    const std::string crlf = "\r\n";
-    panel.SetText(Field::Results,
-                  "R " + FormatPattern(r, "####", decimalSeparator) + crlf +
-                  "N " + TextFromNumber(n) + "   S " + TextFromNumber(s) + "   P " + TextFromNumber(p) + crlf +
-                  "C " + TextFromNumber(c) + crlf +
-                  "gain " + FormatPattern(gain, "##.###   ", decimalSeparator) + "G " + TextFromNumber(gCode) + crlf);
+    // 11. Summary, built in a buffer that keeps its memory between calculations.
+    thread_local std::string summary;
+    summary.clear();
+    summary += "R ";
+    summary += FormatPattern(r, "####", decimalSeparator);
+    summary += "\r\nN ";
+    summary += TextFromNumber(n);
+    summary += "   S ";
+    summary += TextFromNumber(s);
+    summary += "   P ";
+    summary += TextFromNumber(p);
+    summary += "\r\nC ";
+    summary += TextFromNumber(c);
+    summary += "\r\ngain ";
+    summary += FormatPattern(gain, "##.###   ", decimalSeparator);
+    summary += "G ";
+    summary += TextFromNumber(gCode);
+    summary += "\r\n";
+    panel.SetText(Field::Results, summary);
 
     // 12. Register fields.
     WriteRegister(panel, Field::Rt, r, 4);
@@ -167,6 +185,12 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {
     WriteRegister(panel, Field::Pt, p, 3);
     WriteRegister(panel, Field::Ct, c, 3);
     WriteRegister(panel, Field::Gt, gCode, 2);
+    values = RegisterValues{r, n, p, s, c, gCode, achievedFout, gain, mismatch};
+}
+
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {
+    RegisterValues values;
+    CalculateRegisters(panel, decimalSeparator, values);
 }
 
 void CalculateRegisters(CalcPanel& panel) { CalculateRegisters(panel, LocaleDecimalSeparator()); }

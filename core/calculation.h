@@ -3,6 +3,7 @@
 // and gain codes, the summary and the register fields.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/calc_panel.h"
@@ -16,6 +17,19 @@ namespace kestrova {
 // keep their new contents and the rest are untouched.
 // The decimal separator is the one shown in the gain line of Results.
 void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator);
+
+// The numbers behind a calculation's outputs, for a caller that wants them
+// as numbers rather than read back from the fields' text.
+struct RegisterValues {
+    std::int32_t r = 0, n = 0, p = 0, s = 0, c = 0, g = 0;
+    double achieved = 0;  // the achieved frequency, before it became text
+    double gain = 0;
+    bool mismatch = false;
+};
+
+// The same, also handing over the numbers when the calculation completes
+// (values is left alone when it faults).
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values);
 
 // The same with the separator of the user's numeric locale.
 void CalculateRegisters(CalcPanel& panel);

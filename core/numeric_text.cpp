@@ -81,9 +81,9 @@ void ThrowIfNotFinite(double value) {
     if (std::isinf(value)) throw CalcFault(FaultKind::Overflow);
 }
 
-}  // namespace
-
-double NumberFromText(std::string_view text) {
+// The general reading, through from_chars: long mantissas, large powers of
+// ten, magnitudes beyond the double range.
+double NumberFromTextInGeneral(std::string_view text) {
     const std::size_t size = text.size();
     const auto skipBlanks = [&](std::size_t from) {
         while (from < size && IsBlank(text[from])) ++from;
@@ -137,6 +137,52 @@ double NumberFromText(std::string_view text) {
         return negative ? -0.0 : 0.0;
     }
     return value;
+}
+
+}  // namespace
+
+// The common short text (" 900.2", "0.5", "-12"), read without from_chars:
+// digits with at most one ".", no blank inside and no exponent. A mantissa
+// below 2^53 and a power of ten up to 1e22 are both exact doubles, so one
+// division rounds correctly. Anything else goes to the general reading.
+double NumberFromText(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end && IsBlank(*p)) ++p;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+        if (p != end && IsBlank(*p)) return NumberFromTextInGeneral(text);
+    }
+    const char* const first = p;
+    std::uint64_t mantissa = 0;
+    while (p != end && IsDigit(*p)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    std::size_t digits = static_cast<std::size_t>(p - first);
+    std::size_t fraction = 0;
+    if (p != end && *p == '.') {
+        const char* const fractionFirst = ++p;
+        while (p != end && IsDigit(*p)) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        fraction = static_cast<std::size_t>(p - fractionFirst);
+        digits += fraction;
+    }
+    if (digits == 0) {
+        // "", "abc", "." and "-x" read as 0; a blank or exponent may still
+        // follow a lone "." ("  . 5").
+        return p != end && (IsBlank(*p) || *p == 'e' || *p == 'E') ? NumberFromTextInGeneral(text) : 0.0;
+    }
+    if (p != end) {
+        const char* next = p;
+        while (next != end && IsBlank(*next)) ++next;
+        // The number goes on past a blank ("9 00"), or has an exponent.
+        if (next != end && (IsDigit(*next) || *next == '.' || *next == 'e' || *next == 'E'))
+            return NumberFromTextInGeneral(text);
+    }
+    if (digits > 19 || mantissa > (std::uint64_t{1} << 53) || fraction > 22) return NumberFromTextInGeneral(text);
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double value = static_cast<double>(mantissa) / kPowers[fraction];
+    return negative ? -value : value;
 }
 
 bool IsWholeNumber(std::string_view text) {
@@ -195,8 +241,7 @@ std::string TextFromNumber(double value) {
     int exponent = 0;
     std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
 
-    std::string text;
-    text.reserve(24);
+    std::string text;  // most fit the string's own buffer: no allocation
     text.push_back(value < 0 ? '-' : ' ');
     if (exponent < -4 || exponent >= 15) {
         text.push_back(digits[0]);
@@ -242,16 +287,47 @@ std::string FormatPattern(double value, std::string_view pattern, std::string_vi
     if (point != std::string_view::npos)
         for (std::size_t i = point + 1; i < pattern.size(); ++i) fractionPlaces += pattern[i] == '#';
 
-    std::string rounded(320 + fractionPlaces, '\0');
-    const auto result = std::to_chars(rounded.data(), rounded.data() + rounded.size(), std::fabs(value),
-                                      std::chars_format::fixed, static_cast<int>(fractionPlaces));
-    rounded.resize(static_cast<std::size_t>(result.ptr - rounded.data()));
+    // A whole number through a pattern of "#" alone (R through "####"): its
+    // integer digits in the place of the first "#", without the general
+    // rounding below.
+    if (point == std::string_view::npos && std::fabs(value) < 9e15 && value == std::trunc(value)) {
+        const auto whole = static_cast<std::int64_t>(value);
+        std::array<char, 24> digits{};
+        char* end = digits.data();
+        if (whole != 0) end = std::to_chars(digits.data(), digits.data() + digits.size(), whole).ptr;
+        std::string text;
+        bool numberPlaced = false;
+        for (const char c : pattern) {
+            if (c != '#') {
+                text.push_back(c);
+            } else if (!numberPlaced) {
+                text.append(digits.data(), end);
+                numberPlaced = true;
+            }
+        }
+        return text;
+    }
+
+    // The largest double has 309 integer digits; the patterns have a few
+    // fraction places. A longer pattern goes through a buffer of its size.
+    std::array<char, 352> stack;  // written by to_chars before it is read
+    std::string heap;
+    char* first = stack.data();
+    std::size_t capacity = stack.size();
+    if (fractionPlaces + 320 > capacity) {
+        heap.assign(fractionPlaces + 320, '\0');
+        first = heap.data();
+        capacity = heap.size();
+    }
+    const auto result = std::to_chars(first, first + capacity, std::fabs(value), std::chars_format::fixed,
+                                      static_cast<int>(fractionPlaces));
+    const std::string_view rounded(first, static_cast<std::size_t>(result.ptr - first));
     const std::size_t roundedPoint = rounded.find('.');
-    std::string_view integer(rounded);
+    std::string_view integer = rounded;
     std::string_view fraction;
-    if (roundedPoint != std::string::npos) {
-        integer = integer.substr(0, roundedPoint);
-        fraction = std::string_view(rounded).substr(roundedPoint + 1);
+    if (roundedPoint != std::string_view::npos) {
+        integer = rounded.substr(0, roundedPoint);
+        fraction = rounded.substr(roundedPoint + 1);
     }
     while (!integer.empty() && integer.front() == '0') integer.remove_prefix(1);
     while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);

@@ -4,6 +4,7 @@
 // rounded text, not the double that produced it.
 #include "core/calculation.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -27,15 +28,38 @@ constexpr double kGainCodeScale = 1.66;
 using detail::Beyond32Bits;
 using detail::Computed;
 
+// The last short text converted from each field and its number, per thread.
+// The same text always reads as the same number, so a parameter that stays
+// as it was from one calculation to the next (a second press of Calculate,
+// or kestrova-plan's channels) is converted once; the field itself is still
+// read every time the calculation needs it.
+struct ReadMemo {
+    static constexpr std::size_t kLongest = 64;  // longer texts are not kept
+    std::array<std::string, kFieldCount> text;
+    std::array<double, kFieldCount> value{};
+    std::array<bool, kFieldCount> known{};
+};
+
 // A field's number; a text beyond the double range faults as the reading of
 // that field.
-double Read(const CalcPanel& panel, Field field) {
+double Read(const CalcPanel& panel, Field field, ReadMemo& memo) {
+    std::string copy;
+    const std::string* text = panel.HeldText(field);
+    if (text == nullptr) text = &(copy = panel.Text(field));
+    const auto i = static_cast<std::size_t>(field);
+    if (memo.known[i] && std::string_view(memo.text[i]) == std::string_view(*text)) return memo.value[i];
+    double value = 0;
     try {
-        if (const std::string* held = panel.HeldText(field)) return NumberFromText(*held);
-        return NumberFromText(panel.Text(field));
+        value = NumberFromText(*text);
     } catch (const CalcFault& fault) {
         throw detail::DescribeReadingFault(panel, fault.Kind(), field);
     }
+    memo.known[i] = text->size() <= ReadMemo::kLongest;
+    if (memo.known[i]) {
+        memo.text[i] = *text;
+        memo.value[i] = value;
+    }
+    return value;
 }
 
 // One formula with its fault test; a fault names the formula's site.
@@ -58,6 +82,19 @@ std::int32_t Register(const CalcPanel& panel, FaultSite site, const char* name, 
     } catch (const CalcFault& fault) {
         throw detail::DescribeFault(panel, fault.Kind(), site, computed, Beyond32Bits{name, value});
     }
+}
+
+// TextFromNumber of an integer, appended: " 400", "-3".
+void AppendTextFromNumber(std::string& out, std::int32_t value) {
+    std::array<char, 12> digits;  // filled from the end
+    char* first = digits.data() + digits.size();
+    auto magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    *--first = value < 0 ? '-' : ' ';
+    out.append(first, digits.data() + digits.size());
 }
 
 std::int32_t CheckedInt32(std::int64_t value) {
@@ -84,17 +121,18 @@ void WriteRegister(CalcPanel& panel, Field field, std::int32_t value, std::size_
 }  // namespace
 
 void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values) {
+    thread_local ReadMemo memo;
     // 1. Reference divider.
-    double a = Read(panel, Field::Fstep);
-    double b = Read(panel, Field::Fref);
+    double a = Read(panel, Field::Fstep, memo);
+    double b = Read(panel, Field::Fref, memo);
     const std::int32_t r = Register(panel, FaultSite::R, "R",
                                     Evaluated(panel, FaultSite::R, {}, [](double s, double f) { return f / s; }, a, b),
                                     RoundToInt32);
 
     // 2. Main divider: the number of steps from F0 to the wanted frequency.
-    double f0 = Read(panel, Field::Fo);
-    a = Read(panel, Field::Fstep);
-    double w = Read(panel, Field::Fout);
+    double f0 = Read(panel, Field::Fo, memo);
+    a = Read(panel, Field::Fstep, memo);
+    double w = Read(panel, Field::Fout, memo);
     const std::int32_t n = Register(
         panel, FaultSite::N, "N",
         Evaluated(panel, FaultSite::N, {},
@@ -102,22 +140,23 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
         RoundToInt32);
 
     // 3. The frequency R and N actually give: N x Fref first, then / R, then + F0.
-    b = Read(panel, Field::Fref);
-    f0 = Read(panel, Field::Fo);
+    b = Read(panel, Field::Fref, memo);
+    f0 = Read(panel, Field::Fo, memo);
     const double achievedFout =
         Evaluated(panel, FaultSite::Achieved, {{"R", static_cast<double>(r)}, {"N", static_cast<double>(n)}},
                 [](double nn, double f, double rr, double f00) { return nn * f / rr + f00; },
                 static_cast<double>(n), b, static_cast<double>(r), f0);
 
     // 4. Mismatch: strictly more than the tolerance.
-    w = Read(panel, Field::Fout);
+    w = Read(panel, Field::Fout, memo);
     const bool mismatch = Evaluated(panel, FaultSite::Mismatch, {{"the achieved Fout", achievedFout}},
                                   [](double x, double want) { return std::fabs(x - want); }, achievedFout, w) >
                           kMismatchTolerance;
 
     // 5, 6. Fout shows whether it was met, then what was achieved.
     panel.SetFoutBackColor(mismatch ? kPink : kWhite);
-    panel.SetText(Field::Fout, TextFromNumber(achievedFout));
+    const Digits15 achievedDigits = DecimalDigits15(achievedFout);
+    panel.SetText(Field::Fout, TextFromDigits(achievedDigits));
 
     // 7. P and S.
     const std::int32_t p = Register(
@@ -133,9 +172,9 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     }
 
     // 8. DAC code, centred on 512, from the achieved frequency as written.
-    double g = Read(panel, Field::DacGain);
-    double fo = Read(panel, Field::Fosc);
-    double y = Read(panel, Field::Fout);
+    double g = Read(panel, Field::DacGain, memo);
+    double fo = Read(panel, Field::Fosc, memo);
+    double y = Read(panel, Field::Fout, memo);
     const std::int32_t c = Register(
         panel, FaultSite::C, "C",
         Evaluated(panel, FaultSite::C, {},
@@ -143,10 +182,10 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
         FloorToInt32);
 
     // 9. Gain: where the output lies between F0 and FH.
-    y = Read(panel, Field::Fout);
-    f0 = Read(panel, Field::Fo);
-    const double h = Read(panel, Field::Fh);
-    const double f0Again = Read(panel, Field::Fo);
+    y = Read(panel, Field::Fout, memo);
+    f0 = Read(panel, Field::Fo, memo);
+    const double h = Read(panel, Field::Fh, memo);
+    const double f0Again = Read(panel, Field::Fo, memo);
     const double gain = Evaluated(
         panel, FaultSite::Gain, {},
         [](double out, double f, double high, double f2) { return ((out - f) * kGainScale) / (high - f2); }, y, f0, h,
@@ -165,17 +204,17 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     summary += "R ";
     summary += FormatPattern(r, "####", decimalSeparator);
     summary += "\r\nN ";
-    summary += TextFromNumber(n);
+    AppendTextFromNumber(summary, n);
     summary += "   S ";
-    summary += TextFromNumber(s);
+    AppendTextFromNumber(summary, s);
     summary += "   P ";
-    summary += TextFromNumber(p);
+    AppendTextFromNumber(summary, p);
     summary += "\r\nC ";
-    summary += TextFromNumber(c);
+    AppendTextFromNumber(summary, c);
     summary += "\r\ngain ";
     summary += FormatPattern(gain, "##.###   ", decimalSeparator);
     summary += "G ";
-    summary += TextFromNumber(gCode);
+    AppendTextFromNumber(summary, gCode);
     summary += "\r\n";
     panel.SetText(Field::Results, summary);
 
@@ -185,7 +224,7 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     WriteRegister(panel, Field::Pt, p, 3);
     WriteRegister(panel, Field::Ct, c, 3);
     WriteRegister(panel, Field::Gt, gCode, 2);
-    values = RegisterValues{r, n, p, s, c, gCode, achievedFout, gain, mismatch};
+    values = RegisterValues{r, n, p, s, c, gCode, achievedFout, achievedDigits, gain, mismatch};
 }
 
 void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {

@@ -6,6 +6,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <cstdlib>
 #include <utility>
 #include <langinfo.h>
@@ -15,6 +17,10 @@
 
 namespace kestrova {
 namespace {
+
+// The powers of ten that are exact doubles.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -139,7 +145,109 @@ double NumberFromTextInGeneral(std::string_view text) {
     return value;
 }
 
+// "d.dddddddddddddde+XX": a magnitude with fifteen significant digits,
+// correctly rounded. The shortest form that reads back as the value is much
+// cheaper to make; when it has 15 digits or fewer it is that rounding
+// already: a normal double's spacing (2^-52 of it) is finer than the 15-digit
+// grid (at least 10^-15 of it), so the value lies within half a grid step of
+// that form.
+std::string_view Scientific15(double magnitude, std::array<char, 32>& buffer) {
+    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific);
+    // Subnormals have fewer significant bits: their shortest form can be
+    // coarser than 15 digits.
+    if (magnitude < std::numeric_limits<double>::min() ||
+        std::string_view(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())).rfind('e') > 16)
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
+                               14);
+    return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
+}
+
+// The 15-digit rounding of a value from 1 up to 1e15 that is within a small
+// fraction of the 15-digit grid of a decimal with few places (900, 900.2,
+// 1000.0003 computed as 1000 + 3 x 0.0001), found without to_chars. With
+// 10^E <= |v| < 10^(E+1) the grid is G = 10^(E-14). For d places, m = |v|
+// 10^d is off the exact product by at most 1.1 x 10^(E+d-15) (half its unit
+// in the last place); an integer r with |m - r| < 2.5 x 10^(E+d-15) is then
+// within 3.6 x 10^(E+d-15) < G 10^d / 2 of the exact product, so r 10^-d is
+// the rounding. Anything else is left to to_chars (nothing is returned).
+std::optional<Digits15> ShortDecimal(double value) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1.0 && magnitude < 1e15)) return std::nullopt;
+    int e = 0;
+    while (e < 15 && magnitude >= kExactPowers[e + 1]) ++e;
+    for (int d = 0; d <= 14 - e; ++d) {
+        const double m = magnitude * kExactPowers[d];
+        // Round to the nearest integer (below 2^52, where the sum is exact
+        // to the unit), without a library call.
+        const double r = (m + 0x1p52) - 0x1p52;
+        if (std::fabs(m - r) < 2.5 * kExactPowers[e + d] / 1e15) {
+            Digits15 digits{static_cast<std::int64_t>(r), -d};
+            while (digits.mantissa % 10 == 0) {
+                digits.mantissa /= 10;
+                ++digits.exponent;
+            }
+            if (value < 0) digits.mantissa = -digits.mantissa;
+            return digits;
+        }
+    }
+    return std::nullopt;
+}
+
+// A magnitude rounded to the given places, as to_chars writes it in fixed
+// notation ("0.179"), ties to even. A magnitude below 2^40 units of the last
+// place that is not within 2^-12 of a tie rounds straight from its product
+// with the power of ten: that product is off by less than 2^-13, so it falls
+// on the same side of the tie as the exact one. Others go to to_chars.
+std::string_view RoundedFixed(double magnitude, std::size_t places, char* buffer, std::size_t capacity) {
+    static constexpr double kScales[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    if (places < std::size(kScales)) {
+        const double scaled = magnitude * kScales[places];
+        const double whole = std::floor(scaled);
+        const double part = scaled - whole;
+        if (scaled < 0x1p40 && std::fabs(part - 0.5) > 0x1p-12) {
+            auto units = static_cast<std::uint64_t>(whole) + (part > 0.5 ? 1 : 0);
+            // Digits from the end, at least one before the point.
+            char* end = buffer + 24;
+            char* p = end;
+            for (std::size_t i = 0; i < places; ++i) {
+                *--p = static_cast<char>('0' + units % 10);
+                units /= 10;
+            }
+            if (places > 0) *--p = '.';
+            do {
+                *--p = static_cast<char>('0' + units % 10);
+                units /= 10;
+            } while (units != 0);
+            return {p, static_cast<std::size_t>(end - p)};
+        }
+    }
+    const auto result =
+        std::to_chars(buffer, buffer + capacity, magnitude, std::chars_format::fixed, static_cast<int>(places));
+    return {buffer, static_cast<std::size_t>(result.ptr - buffer)};
+}
+
 }  // namespace
+
+Digits15 DecimalDigits15(double value) {
+    ThrowIfNotFinite(value);
+    if (value == 0) return {};
+    if (const std::optional<Digits15> shortDecimal = ShortDecimal(value)) return *shortDecimal;
+    std::array<char, 32> buffer{};
+    const std::string_view sci = Scientific15(std::fabs(value), buffer);
+    Digits15 digits;
+    std::size_t i = 0;
+    for (; sci[i] != 'e'; ++i)
+        if (sci[i] != '.') digits.mantissa = digits.mantissa * 10 + (sci[i] - '0');
+    int power = 0;
+    std::from_chars(sci.data() + i + (sci[i + 1] == '+' ? 2 : 1), sci.data() + sci.size(), power);
+    digits.exponent = power - static_cast<int>(i > 1 ? i - 2 : 0);
+    while (digits.mantissa % 10 == 0) {
+        digits.mantissa /= 10;
+        ++digits.exponent;
+    }
+    if (value < 0) digits.mantissa = -digits.mantissa;
+    return digits;
+}
 
 // The common short text (" 900.2", "0.5", "-12"), read without from_chars:
 // digits with at most one ".", no blank inside and no exponent. A mantissa
@@ -223,31 +331,19 @@ std::string TextFromNumber(std::int32_t value) {
     return std::string(buffer.data(), result.ptr);
 }
 
-std::string TextFromNumber(double value) {
-    ThrowIfNotFinite(value);
-    if (value == 0.0) return " 0";
+namespace {
 
-    // "d.dddddddddddddde+XX": fifteen significant digits, correctly rounded.
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
-                                      std::chars_format::scientific, 14);
-    const std::string_view sci(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
-    const std::size_t e = sci.find('e');
-    std::array<char, 15> digits{};
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < e; ++i)
-        if (sci[i] != '.') digits[count++] = sci[i];
-    while (count > 1 && digits[count - 1] == '0') --count;
-    int exponent = 0;
-    std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
-
+// The layout of TextFromNumber for significant digits (no trailing zeros)
+// and the power of ten of the first of them.
+std::string DecimalLayout(bool negative, std::string_view digits, int exponent) {
+    const std::size_t count = digits.size();
     std::string text;  // most fit the string's own buffer: no allocation
-    text.push_back(value < 0 ? '-' : ' ');
+    text.push_back(negative ? '-' : ' ');
     if (exponent < -4 || exponent >= 15) {
         text.push_back(digits[0]);
         if (count > 1) {
             text.push_back('.');
-            text.append(digits.data() + 1, count - 1);
+            text.append(digits.substr(1));
         }
         text.push_back('E');
         text.push_back(exponent < 0 ? '-' : '+');
@@ -259,19 +355,58 @@ std::string TextFromNumber(double value) {
     } else if (exponent < 0) {
         text.append("0.");
         text.append(static_cast<std::size_t>(-exponent - 1), '0');
-        text.append(digits.data(), count);
+        text.append(digits);
     } else {
         const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
         if (count <= integerDigits) {
-            text.append(digits.data(), count);
+            text.append(digits);
             text.append(integerDigits - count, '0');
         } else {
-            text.append(digits.data(), integerDigits);
+            text.append(digits.substr(0, integerDigits));
             text.push_back('.');
-            text.append(digits.data() + integerDigits, count - integerDigits);
+            text.append(digits.substr(integerDigits));
         }
     }
     return text;
+}
+
+}  // namespace
+
+std::string TextFromNumber(double value) { return TextFromDigits(DecimalDigits15(value)); }
+
+double NumberFromDigits(Digits15 digits) {
+    const std::uint64_t magnitude =
+        digits.mantissa < 0 ? 0 - static_cast<std::uint64_t>(digits.mantissa) : static_cast<std::uint64_t>(digits.mantissa);
+    if (magnitude <= (std::uint64_t{1} << 53) && digits.exponent >= -22 && digits.exponent <= 22) {
+        const auto m = static_cast<double>(digits.mantissa);
+        return digits.exponent >= 0 ? m * kExactPowers[digits.exponent] : m / kExactPowers[-digits.exponent];
+    }
+    std::array<char, 48> text{};  // "-9223372036854775808e-2147483648" at most
+    char* end = std::to_chars(text.data(), text.data() + 24, digits.mantissa).ptr;
+    *end = 'e';
+    end = std::to_chars(end + 1, text.data() + text.size(), digits.exponent).ptr;
+    double value = 0;
+    if (std::from_chars(text.data(), end, value).ec == std::errc::result_out_of_range) {
+        if (DecimalMagnitude(std::string_view(text.data(), static_cast<std::size_t>(end - text.data()))) > 0)
+            throw CalcFault(FaultKind::Overflow);
+        return digits.mantissa < 0 ? -0.0 : 0.0;
+    }
+    return value;
+}
+
+std::string TextFromDigits(Digits15 digits) {
+    if (digits.mantissa == 0) return " 0";
+    const std::uint64_t magnitude =
+        digits.mantissa < 0 ? 0 - static_cast<std::uint64_t>(digits.mantissa) : static_cast<std::uint64_t>(digits.mantissa);
+    std::array<char, 24> text{};
+    const char* const whole = std::to_chars(text.data(), text.data() + text.size(), magnitude).ptr;
+    const char* end = whole;
+    while (end[-1] == '0') --end;
+    const auto count = static_cast<std::size_t>(end - text.data());
+    const auto trailingZeros = static_cast<int>(whole - end);
+    if (count > 15) return TextFromNumber(NumberFromDigits(digits));  // rounded through binary
+    const int leading = digits.exponent + trailingZeros + static_cast<int>(count) - 1;
+    return DecimalLayout(digits.mantissa < 0, std::string_view(text.data(), count), leading);
 }
 
 // Each "#" before the "." (or with no "." at all) stands for the integer part,
@@ -319,9 +454,7 @@ std::string FormatPattern(double value, std::string_view pattern, std::string_vi
         first = heap.data();
         capacity = heap.size();
     }
-    const auto result = std::to_chars(first, first + capacity, std::fabs(value), std::chars_format::fixed,
-                                      static_cast<int>(fractionPlaces));
-    const std::string_view rounded(first, static_cast<std::size_t>(result.ptr - first));
+    const std::string_view rounded = RoundedFixed(std::fabs(value), fractionPlaces, first, capacity);
     const std::size_t roundedPoint = rounded.find('.');
     std::string_view integer = rounded;
     std::string_view fraction;

@@ -38,6 +38,27 @@ std::string TextFromNumber(std::int32_t value);
 // so neither can ever reach a field.
 std::string TextFromNumber(double value);
 
+// A value rounded to 15 significant digits, as TextFromNumber writes it:
+// its digits as an integer, without trailing zeros, and the power of ten
+// that scales them (900.2 gives 9002 and -1; 0 gives 0 and 0). For exact
+// decimal arithmetic on what the user sees. Raises CalcFault as
+// TextFromNumber does.
+struct Digits15 {
+    std::int64_t mantissa = 0;
+    int exponent = 0;
+};
+Digits15 DecimalDigits15(double value);
+
+// The double nearest to mantissa x 10^exponent; raises CalcFault (overflow)
+// beyond the double range.
+double NumberFromDigits(Digits15 digits);
+
+// What TextFromNumber writes for the decimal mantissa x 10^exponent, made
+// from the digits themselves, so a decimal result shows without binary
+// noise; a mantissa of more than 15 digits is rounded through the nearest
+// double.
+std::string TextFromDigits(Digits15 digits);
+
 // The value shown through a pattern of "#" digit placeholders, with at most
 // one "." (see the source for the rules). The separator is written for the
 // ".". Used with "####" and "##.###   ".

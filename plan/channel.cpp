@@ -1,57 +1,55 @@
-// Computing a channel and reading its values back from the panel's fields.
+// Computing a channel: the numbers come from the calculation itself, the
+// texts from the fields, so nothing the calculation wrote is read again.
 #include "plan/channel.h"
 
-#include <charconv>
-
-#include "core/calculation.h"
 #include "core/numeric_text.h"
 
 namespace kestrova::plan {
 namespace {
 
-// A register field back as the signed 32-bit value it shows.
-std::int32_t FromHex(const std::string& text) {
-    std::uint32_t value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    return static_cast<std::int32_t>(value);
+std::string_view FieldText(const CalcPanel& panel, Field field, std::string& copy) {
+    if (const std::string* held = panel.HeldText(field)) return *held;
+    return copy = panel.Text(field);
+}
+
+void Compute(CalcPanel& panel, std::string_view wantedText, const Digits15* wantedDigits, ChannelResult& result) {
+    result.wantedText.assign(wantedText);
+    result.fault.reset();
+    result.faultText.clear();
+    panel.SetText(Field::Fout, wantedText);
+    try {
+        // The summary is not part of a plan, so its separator does not matter.
+        CalculateRegisters(panel, ".", result.values);
+    } catch (const CalcFault& fault) {
+        result.fault = fault.Kind();
+        result.faultText = fault.OneLine();
+        return;
+    }
+    result.wanted = NumberFromText(wantedText);
+    result.wantedDigits = wantedDigits != nullptr ? *wantedDigits : DecimalDigits15(result.wanted);
+    result.achievedText = FieldText(panel, Field::Fout, result.copies[0]);
+    result.rt = FieldText(panel, Field::Rt, result.copies[1]);
+    result.st = FieldText(panel, Field::St, result.copies[2]);
+    result.pt = FieldText(panel, Field::Pt, result.copies[3]);
+    result.ct = FieldText(panel, Field::Ct, result.copies[4]);
+    result.gt = FieldText(panel, Field::Gt, result.copies[5]);
 }
 
 }  // namespace
 
 std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
 }
 
-ChannelResult ComputeChannel(CalcPanel& panel, std::string_view wantedText) {
-    ChannelResult result;
-    result.wantedText.assign(wantedText);
-    panel.SetText(Field::Fout, wantedText);
-    try {
-        // The summary is not part of a plan, so its separator does not matter.
-        CalculateRegisters(panel, ".");
-    } catch (const CalcFault& fault) {
-        result.fault = fault.Kind();
-        result.faultText = fault.OneLine();
-        return result;
-    }
-    result.wanted = NumberFromText(wantedText);
-    result.achievedText = panel.Text(Field::Fout);
-    result.achieved = NumberFromText(result.achievedText);
-    result.mismatch = panel.FoutBackColor() == kPink;
-    result.rt = panel.Text(Field::Rt);
-    result.st = panel.Text(Field::St);
-    result.pt = panel.Text(Field::Pt);
-    result.ct = panel.Text(Field::Ct);
-    result.gt = panel.Text(Field::Gt);
-    result.r = FromHex(result.rt);
-    result.s = FromHex(result.st);
-    result.p = FromHex(result.pt);
-    result.c = FromHex(result.ct);
-    result.g = FromHex(result.gt);
-    result.n = result.p * 32 + result.s;  // N is never negative, so P and S split it exactly
-    return result;
+void ComputeChannel(CalcPanel& panel, std::string_view wantedText, ChannelResult& result) {
+    Compute(panel, wantedText, nullptr, result);
+}
+
+void ComputeChannel(CalcPanel& panel, std::string_view wantedText, const Digits15& wantedDigits,
+                    ChannelResult& result) {
+    Compute(panel, wantedText, &wantedDigits, result);
 }
 
 }  // namespace kestrova::plan

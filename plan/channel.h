@@ -1,14 +1,16 @@
 // One channel of a plan: the calculation of the window, run on an in-memory
-// panel with the wanted frequency rewritten, and its outputs read back.
+// panel with the wanted frequency rewritten, and its outputs as the window
+// shows them.
 #pragma once
 
-#include <cstdint>
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/calc_fault.h"
 #include "core/calc_panel.h"
+#include "core/calculation.h"
 
 namespace kestrova::plan {
 
@@ -18,16 +20,24 @@ struct ChannelResult {
     std::string faultText;  // the calculation's description of the fault, on one line
     // The rest is set when there was no fault.
     double wanted = 0;
-    std::string achievedText;  // Fout after the press, as the window shows it
-    double achieved = 0;
-    bool mismatch = false;
-    std::int32_t r = 0, n = 0, p = 0, s = 0, c = 0, g = 0;
-    std::string rt, st, pt, ct, gt;  // the register fields
+    Digits15 wantedDigits;  // the wanted frequency with 15 significant digits
+    RegisterValues values;
+    // Fout after the press and the register fields, as the window shows
+    // them: views of the panel's own text, valid until the panel is next
+    // changed (or of copies kept here, for a panel that does not hold its text).
+    std::string_view achievedText, rt, st, pt, ct, gt;
+    std::array<std::string, 6> copies;
 };
 
 // Sets Fout to the wanted text and runs CalculateRegisters on the panel, as a
-// press of Calculate does; the panel keeps the outputs.
-ChannelResult ComputeChannel(CalcPanel& panel, std::string_view wantedText);
+// press of Calculate does; the panel keeps the outputs. The result is
+// overwritten (its strings keep their memory from one channel to the next).
+void ComputeChannel(CalcPanel& panel, std::string_view wantedText, ChannelResult& result);
+
+// The same for a wanted frequency whose 15 digits are known already: a
+// band's channel, whose text was made from them.
+void ComputeChannel(CalcPanel& panel, std::string_view wantedText, const Digits15& wantedDigits,
+                    ChannelResult& result);
 
 // Text without its leading and trailing blanks.
 std::string_view Trimmed(std::string_view text);

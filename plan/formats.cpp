@@ -1,11 +1,14 @@
 // The four formats. Numbers are written as the window writes them (15
 // significant digits, "." as separator, whatever the locale); the error in
-// parts per million with three decimals.
+// parts per million with three decimals. Rows are appended straight into the
+// caller's buffer.
 #include "plan/formats.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "core/numeric_text.h"
 #include "settings/text_encoding.h"
@@ -13,76 +16,142 @@
 namespace kestrova::plan {
 namespace {
 
-std::string Number(double value) { return std::string(Trimmed(TextFromNumber(value))); }
-std::string Number(std::int32_t value) { return std::string(Trimmed(TextFromNumber(value))); }
-
-// achieved - wanted, when both are finite and the difference is too.
-std::optional<double> Error(const ChannelResult& c) {
-    const double error = c.achieved - c.wanted;
-    return std::isfinite(error) ? std::optional(error) : std::nullopt;
+void AppendNumber(std::string& out, std::int32_t value) {
+    std::array<char, 12> digits;  // filled from the end
+    char* first = digits.data() + digits.size();
+    auto magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--first = '-';
+    out.append(first, digits.data() + digits.size());
 }
 
-std::optional<std::string> ErrorText(const ChannelResult& c) {
-    const auto error = Error(c);
-    return error ? std::optional(Number(*error)) : std::nullopt;
+void AppendNumber(std::string& out, double value) { out += Trimmed(TextFromNumber(value)); }
+
+using Decimal = Digits15;
+
+// a - b, both taken with 15 significant digits, exactly; through binary
+// only when the two are so far apart in scale that the exact difference does
+// not fit 64 bits (and then the binary one has the same 15 digits).
+std::optional<Decimal> DecimalDifference(double a, Decimal x, Decimal y) {
+    const auto binary = [&]() -> std::optional<Decimal> {
+        const double difference = a - NumberFromDigits(y);
+        if (!std::isfinite(difference)) return std::nullopt;
+        return DecimalDigits15(difference);
+    };
+    if (x.mantissa == 0) x.exponent = y.exponent;
+    if (y.mantissa == 0) y.exponent = x.exponent;
+    Decimal& larger = x.exponent > y.exponent ? x : y;
+    const int lower = std::min(x.exponent, y.exponent);
+    for (; larger.exponent > lower; --larger.exponent)
+        if (__builtin_mul_overflow(larger.mantissa, std::int64_t{10}, &larger.mantissa)) return binary();
+    Decimal difference{0, lower};
+    if (__builtin_sub_overflow(x.mantissa, y.mantissa, &difference.mantissa)) return binary();
+    return difference;
 }
 
-std::optional<std::string> PpmText(const ChannelResult& c) {
-    const auto error = Error(c);
-    if (!error || c.wanted == 0) return std::nullopt;
-    const double ppm = *error / c.wanted * 1e6;
-    if (!std::isfinite(ppm)) return std::nullopt;
-    std::array<char, 400> buffer{};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ppm, std::chars_format::fixed, 3).ptr;
-    std::string text(buffer.data(), end);
-    return text == "-0.000" ? "0.000" : text;
-}
+// The error and the error in ppm of a channel, worked out once for its row.
+struct ErrorColumns {
+    std::optional<std::string> error;
+    std::optional<std::string> ppm;
+};
+
+ErrorColumns Errors(const ChannelResult& c);
+ErrorColumns ErrorsOf(const ChannelResult& c);
 
 // The wanted text as the user wrote it, as valid UTF-8.
 std::string WantedText(const ChannelResult& c) { return TextFromFileLine(Trimmed(c.wantedText)); }
 
-const std::string& FaultText(const ChannelResult& c) { return c.faultText; }
-
-void Pad(std::string& out, std::string_view text, std::size_t width, bool right) {
-    if (!right) out.append(text);
-    if (text.size() < width) out.append(width - text.size(), ' ');
-    if (right) out.append(text);
+// Display columns of UTF-8 text: its characters.
+std::size_t Columns(std::string_view text) {
+    std::size_t columns = 0;
+    for (const char ch : text) columns += (static_cast<unsigned char>(ch) & 0xC0) != 0x80 ? 1 : 0;
+    return columns;
 }
 
-// Right-aligned columns, a header naming them; a faulted channel's row
-// names the fault after the wanted frequency.
+void Pad(std::string& out, std::string_view text, std::size_t width) {
+    if (const std::size_t columns = Columns(text); columns < width) out.append(width - columns, ' ');
+    out.append(text);
+}
+
+// A readable table that fits a terminal of 100 columns: the frequencies,
+// the error, the mismatch and the five register fields, each right-aligned
+// under its heading. A faulted channel's row gives the fault's description
+// after the wanted frequency, wrapped at the table's width.
 class TextWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) override {
-        std::array<std::string, kColumns.size()> names;
-        for (std::size_t i = 0; i < kColumns.size(); ++i) names[i] = kColumns[i].name;
-        Line(out, names);
+    void Begin(std::string& out) const override {
+        for (std::size_t i = 0; i < kColumns.size(); ++i) {
+            if (i > 0) out += kGap;
+            Pad(out, kColumns[i].name, kColumns[i].width);
+        }
+        out += '\n';
     }
-    void Row(const ChannelResult& c, std::string& out) override {
+    void Row(const ChannelResult& c, bool, std::string& out) const override {
+        Pad(out, WantedText(c), kColumns[0].width);
         if (c.fault) {
-            Pad(out, WantedText(c), kColumns[0].width, true);
-            out += "  " + FaultText(c) + "\n";
+            Wrapped(out, c.faultText);
             return;
         }
-        Line(out, {WantedText(c), std::string(Trimmed(c.achievedText)), ErrorText(c).value_or("-"),
-                   PpmText(c).value_or("-"), c.mismatch ? "pink" : "ok", Number(c.r), Number(c.n), Number(c.p),
-                   Number(c.s), Number(c.c), Number(c.g), c.rt, c.st, c.pt, c.ct, c.gt});
+        const auto cell = [&out](std::size_t column, std::string_view text) {
+            out += kGap;
+            Pad(out, text, kColumns[column].width);
+        };
+        cell(1, Trimmed(c.achievedText));
+        const ErrorColumns errors = Errors(c);
+        cell(2, errors.error.value_or("-"));
+        cell(3, errors.ppm.value_or("-"));
+        cell(4, c.values.mismatch ? "pink" : "ok");
+        cell(5, c.rt);
+        cell(6, c.st);
+        cell(7, c.pt);
+        cell(8, c.ct);
+        cell(9, c.gt);
+        out += '\n';
     }
-    void End(std::string&) override {}
+    void End(long long, bool, std::string&) const override {}
 
 private:
     struct Column {
         const char* name;
         std::size_t width;
     };
-    static constexpr std::array<Column, 16> kColumns = {{
-        {"wanted", 12}, {"achieved", 16}, {"error", 18}, {"error ppm", 14}, {"miss", 4}, {"R", 11},
-        {"N", 10}, {"P", 8}, {"S", 2}, {"C", 11}, {"G", 11}, {"Rt", 8}, {"St", 8}, {"Pt", 8}, {"Ct", 8}, {"Gt", 8},
+    static constexpr std::string_view kGap = "  ";
+    static constexpr std::size_t kWidth = 99;  // a 100-column terminal, without its last column
+    static constexpr std::array<Column, 10> kColumns = {{
+        {"wanted", 12}, {"achieved", 15}, {"error", 10}, {"error ppm", 10}, {"miss", 4},
+        {"Rt", 6}, {"St", 6}, {"Pt", 6}, {"Ct", 6}, {"Gt", 6},
     }};
-    static void Line(std::string& out, const std::array<std::string, kColumns.size()>& cells) {
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (i > 0) out += "  ";
-            Pad(out, cells[i], kColumns[i].width, true);
+
+    // Words after the wanted column, lines broken between words.
+    static void Wrapped(std::string& out, std::string_view text) {
+        const std::size_t indent = kColumns[0].width + kGap.size();
+        std::size_t column = kColumns[0].width;
+        bool lineStart = true;
+        while (!text.empty()) {
+            const std::size_t space = text.find(' ');
+            const std::string_view word = text.substr(0, space);
+            text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+            if (word.empty()) continue;
+            const std::size_t width = Columns(word);
+            if (!lineStart && column + 1 + width > kWidth) {
+                out += '\n';
+                out.append(indent, ' ');
+                column = indent;
+                lineStart = true;
+            }
+            if (lineStart && column == kColumns[0].width) {
+                out += kGap;
+                column += kGap.size();
+            } else if (!lineStart) {
+                out += ' ';
+                ++column;
+            }
+            out += word;
+            column += width;
+            lineStart = false;
         }
         out += '\n';
     }
@@ -92,30 +161,43 @@ private:
 // its quotes doubled.
 class CsvWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) override {
+    void Begin(std::string& out) const override {
         out += "wanted,achieved,error,error_ppm,mismatch,R,N,P,S,C,G,Rt,St,Pt,Ct,Gt,fault\r\n";
     }
-    void Row(const ChannelResult& c, std::string& out) override {
+    void Row(const ChannelResult& c, bool, std::string& out) const override {
+        out.reserve(out.size() + 160 + c.wantedText.size() + c.faultText.size());
         Field(out, WantedText(c));
         if (c.fault) {
             out += ",,,,,,,,,,,,,,,,";
-            Field(out, FaultText(c));
-        } else {
-            for (const std::string& value :
-                 {Number(c.achieved), ErrorText(c).value_or(""), PpmText(c).value_or(""),
-                  std::string(c.mismatch ? "1" : "0"), Number(c.r), Number(c.n), Number(c.p), Number(c.s),
-                  Number(c.c), Number(c.g), c.rt, c.st, c.pt, c.ct, c.gt, std::string()}) {
-                out += ',';
-                out += value;
-            }
+            Field(out, c.faultText);
+            out += "\r\n";
+            return;
         }
-        out += "\r\n";
+        out += ',';
+        out += Trimmed(c.achievedText);
+        const ErrorColumns errors = Errors(c);
+        out += ',';
+        out += errors.error.value_or("");
+        out += ',';
+        out += errors.ppm.value_or("");
+        out += c.values.mismatch ? ",1" : ",0";
+        for (const std::int32_t value : {c.values.r, c.values.n, c.values.p, c.values.s, c.values.c, c.values.g}) {
+            out += ',';
+            AppendNumber(out, value);
+        }
+        for (const std::string_view text : {c.rt, c.st, c.pt, c.ct, c.gt}) {
+            out += ',';
+            out += text;
+        }
+        out += ",\r\n";
     }
-    void End(std::string&) override {}
+    void End(long long, bool, std::string&) const override {}
 
 private:
     static void Field(std::string& out, std::string_view text) {
-        if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        bool plain = true;
+        for (const char ch : text) plain = plain && ch != ',' && ch != '"' && ch != '\r' && ch != '\n';
+        if (plain) {
             out.append(text);
             return;
         }
@@ -130,38 +212,44 @@ private:
 
 class JsonWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) override { out += "["; }
-    void Row(const ChannelResult& c, std::string& out) override {
-        out += first_ ? "\n  {" : ",\n  {";
-        first_ = false;
-        out += "\"wanted\": ";
+    void Begin(std::string& out) const override { out += "["; }
+    void Row(const ChannelResult& c, bool first, std::string& out) const override {
+        out += first ? "\n  {\"wanted\": " : ",\n  {\"wanted\": ";
         String(out, WantedText(c));
         if (c.fault) {
             out += ", \"fault\": ";
-            String(out, FaultText(c));
+            String(out, c.faultText);
             out += '}';
             return;
         }
-        out += ", \"wanted_value\": " + Number(c.wanted);
-        out += ", \"achieved\": " + Number(c.achieved);
-        out += ", \"error\": " + ErrorText(c).value_or("null");
-        out += ", \"error_ppm\": " + PpmText(c).value_or("null");
-        out += c.mismatch ? ", \"mismatch\": true" : ", \"mismatch\": false";
-        for (const auto& [name, value] :
-             {std::pair{"R", c.r}, {"N", c.n}, {"P", c.p}, {"S", c.s}, {"C", c.c}, {"G", c.g}}) {
+        out += ", \"wanted_value\": ";
+        AppendNumber(out, c.wanted);
+        out += ", \"achieved\": ";
+        out += Trimmed(c.achievedText);
+        const ErrorColumns errors = Errors(c);
+        out += ", \"error\": ";
+        out += errors.error.value_or("null");
+        out += ", \"error_ppm\": ";
+        out += errors.ppm.value_or("null");
+        out += c.values.mismatch ? ", \"mismatch\": true" : ", \"mismatch\": false";
+        for (const auto& [name, value] : {std::pair{"R", c.values.r}, {"N", c.values.n}, {"P", c.values.p},
+                                          {"S", c.values.s}, {"C", c.values.c}, {"G", c.values.g}}) {
             out += ", \"";
             out += name;
-            out += "\": " + Number(value);
+            out += "\": ";
+            AppendNumber(out, value);
         }
         for (const auto& [name, text] :
-             {std::pair{"Rt", &c.rt}, {"St", &c.st}, {"Pt", &c.pt}, {"Ct", &c.ct}, {"Gt", &c.gt}}) {
+             {std::pair{"Rt", c.rt}, {"St", c.st}, {"Pt", c.pt}, {"Ct", c.ct}, {"Gt", c.gt}}) {
             out += ", \"";
             out += name;
-            out += "\": \"" + *text + "\"";
+            out += "\": \"";
+            out += text;
+            out += '"';
         }
         out += ", \"fault\": null}";
     }
-    void End(std::string& out) override { out += first_ ? "]\n" : "\n]\n"; }
+    void End(long long, bool any, std::string& out) const override { out += any ? "\n]\n" : "]\n"; }
 
 private:
     static void String(std::string& out, std::string_view text) {
@@ -182,14 +270,13 @@ private:
         }
         out += '"';
     }
-    bool first_ = true;
 };
 
 // A static const array of the register values, a comment line per channel.
 // A faulted channel has its comment and no entry.
 class CHeaderWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) override {
+    void Begin(std::string& out) const override {
         out +=
             "/* Channel registers computed by kestrova-plan. */\n"
             "#ifndef KESTROVA_CHANNELS_H\n"
@@ -200,41 +287,85 @@ public:
             "};\n\n"
             "static const struct kestrova_channel kestrova_channels[] = {\n";
     }
-    void Row(const ChannelResult& c, std::string& out) override {
+    void Row(const ChannelResult& c, bool, std::string& out) const override {
         out += "    /* wanted ";
         Comment(out, WantedText(c));
         if (c.fault) {
             out += ": no entry. ";
-            Comment(out, FaultText(c));
+            Comment(out, c.faultText);
             out += " */\n";
             return;
         }
-        out += ", achieved " + Number(c.achieved) + (c.mismatch ? " (mismatch) */\n" : " */\n");
-        out += "    { 0x" + c.rt + ", 0x" + c.st + ", 0x" + c.pt + ", 0x" + c.ct + ", 0x" + c.gt + " },\n";
-        ++entries_;
+        out += ", achieved ";
+        out += Trimmed(c.achievedText);
+        out += c.values.mismatch ? " (mismatch) */\n" : " */\n";
+        out += "    { 0x";
+        out += c.rt;
+        out += ", 0x";
+        out += c.st;
+        out += ", 0x";
+        out += c.pt;
+        out += ", 0x";
+        out += c.ct;
+        out += ", 0x";
+        out += c.gt;
+        out += " },\n";
     }
-    void End(std::string& out) override {
+    void End(long long computed, bool, std::string& out) const override {
         // C has no empty initialiser list.
-        if (entries_ == 0) out += "    { 0, 0, 0, 0, 0 } /* no channel could be computed */\n";
+        if (computed == 0) out += "    { 0, 0, 0, 0, 0 } /* no channel could be computed */\n";
         out += "};\n\n";
-        out += "#define KESTROVA_CHANNEL_COUNT " + std::to_string(entries_) + "\n\n";
+        out += "#define KESTROVA_CHANNEL_COUNT " + std::to_string(computed) + "\n\n";
         out += "#endif /* KESTROVA_CHANNELS_H */\n";
     }
 
 private:
-    // The text, with nothing that could end the comment or the line.
+    // The text inside a comment: a blank goes between "/" and "*" either
+    // way round, so it can neither end the comment nor open a nested one,
+    // and a line break becomes a blank.
     static void Comment(std::string& out, std::string_view text) {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const char ch = text[i];
-            if (ch == '\r' || ch == '\n') out += ' ';
-            else if (ch == '*' && i + 1 < text.size() && text[i + 1] == '/') out += "* ";
-            else out += ch;
+        char previous = ' ';
+        for (char ch : text) {
+            if (ch == '\r' || ch == '\n') ch = ' ';
+            if ((previous == '*' && ch == '/') || (previous == '/' && ch == '*')) out += ' ';
+            out += ch;
+            previous = ch;
         }
     }
-    long long entries_ = 0;
 };
 
 }  // namespace
+
+namespace {
+
+ErrorColumns Errors(const ChannelResult& c) {
+    try {
+        return ErrorsOf(c);
+    } catch (const CalcFault&) {
+        return {};  // a difference beyond the double range: no error to show
+    }
+}
+
+ErrorColumns ErrorsOf(const ChannelResult& c) {
+    ErrorColumns columns;
+    const Decimal wanted = c.wantedDigits;
+    const std::optional<Decimal> error = DecimalDifference(c.values.achieved, c.values.achievedDigits, wanted);
+    if (!error) return columns;
+    columns.error = std::string(Trimmed(TextFromDigits(*error)));
+    const double ppm = NumberFromDigits(*error) / NumberFromDigits(wanted) * 1e6;
+    if (wanted.mantissa == 0 || !std::isfinite(ppm)) return columns;
+    std::array<char, 400> buffer{};
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ppm, std::chars_format::fixed, 3).ptr;
+    columns.ppm.emplace(buffer.data(), end);
+    if (columns.ppm == "-0.000") columns.ppm = "0.000";
+    return columns;
+}
+
+}  // namespace
+
+std::optional<std::string> ErrorText(const ChannelResult& c) { return Errors(c).error; }
+
+std::optional<std::string> PpmText(const ChannelResult& c) { return Errors(c).ppm; }
 
 std::optional<Format> FormatFromName(std::string_view name) {
     if (name == "text") return Format::Text;

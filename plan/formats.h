@@ -1,5 +1,6 @@
 // The output formats of a plan: a readable table, CSV (RFC 4180), JSON and a
-// C header. Each writer appends to a buffer that the caller streams out.
+// C header. A writer holds no state of its own, so blocks of rows can be
+// written on several threads and joined in order.
 #pragma once
 
 #include <memory>
@@ -18,11 +19,21 @@ std::optional<Format> FormatFromName(std::string_view name);
 class ChannelWriter {
 public:
     virtual ~ChannelWriter() = default;
-    virtual void Begin(std::string& out) = 0;
-    virtual void Row(const ChannelResult& channel, std::string& out) = 0;
-    virtual void End(std::string& out) = 0;
+    virtual void Begin(std::string& out) const = 0;
+    // One channel's row; first is the plan's first channel.
+    virtual void Row(const ChannelResult& channel, bool first, std::string& out) const = 0;
+    // computed: how many channels had no fault.
+    virtual void End(long long computed, bool any, std::string& out) const = 0;
 };
 
 std::unique_ptr<ChannelWriter> MakeWriter(Format format);
+
+// The error of a channel: the achieved frequency minus the wanted one, each
+// as written with 15 significant digits, as their exact decimal difference
+// (so 900 against 900.2 is -0.2), and that in parts per million of the
+// wanted frequency with three decimals. Nothing when not finite, and no ppm
+// for a wanted frequency of 0.
+std::optional<std::string> ErrorText(const ChannelResult& channel);
+std::optional<std::string> PpmText(const ChannelResult& channel);
 
 }  // namespace kestrova::plan

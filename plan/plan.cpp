@@ -5,8 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -32,7 +39,9 @@ constexpr std::string_view kHelp =
     "\n"
     "The parameters come from Kestrova.INI in the current directory, the file the\n"
     "window keeps, and each option below replaces one of them. Values are read as\n"
-    "the window reads them: \".\" is the decimal point, whatever the locale.\n"
+    "the window reads them: \".\" is the decimal point, whatever the locale. A FREQ\n"
+    "or a value given as an option must be a number and nothing else (blanks\n"
+    "aside): \"10 MHz\", \"1,5\" or \"abc\" is refused.\n"
     "\n"
     "  --ini FILE          read the parameters from FILE instead\n"
     "  --fl X              low frequency (the first channel of --band)\n"
@@ -45,7 +54,10 @@ constexpr std::string_view kHelp =
     "  --band              every channel FL, FL + Step, ... up to FH inclusive\n"
     "  --format FORMAT     text (a table), csv, json or c-header; the default is\n"
     "                      text on a terminal and csv otherwise\n"
-    "  -o, --output FILE   write to FILE, replaced in one step when complete\n"
+    "  -o, --output FILE   write to FILE, replaced in one step when complete; a FIFO,\n"
+    "                      a device or a terminal is written straight into\n"
+    "      --max-channels N  refuse a band of more than N channels (100000000)\n"
+    "      --threads N     compute on N threads (one per core); the output is the same\n"
     "  -h, --help          show this help\n"
     "      --version       show the version\n"
     "\n"
@@ -66,6 +78,8 @@ struct Options {
     std::vector<std::string> frequencies;
     std::optional<Format> format;
     std::optional<std::string> output;
+    long long maxChannels = 100'000'000;
+    unsigned threads = 0;  // 0: one per core
 };
 
 constexpr std::pair<std::string_view, Field> kValueOptions[] = {
@@ -118,6 +132,16 @@ Options Parse(const std::vector<std::string>& args) {
             options.ini = value();
         } else if (arg == "-o" || arg == "--output") {
             options.output = value();
+        } else if (arg == "--max-channels" || arg == "--threads") {
+            const std::string text = value();
+            long long count = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+            if (error != std::errc() || end != text.data() + text.size() || count < 1 ||
+                (arg == "--threads" && count > 64))
+                throw UsageError(std::string(arg) + " \"" + text + "\": not a count" +
+                                 (arg == "--threads" ? " from 1 to 64" : " of 1 or more"));
+            if (arg == "--threads") options.threads = static_cast<unsigned>(count);
+            else options.maxChannels = count;
         } else if (arg == "--format") {
             const std::string name = value();
             options.format = FormatFromName(name);
@@ -127,6 +151,8 @@ Options Parse(const std::vector<std::string>& args) {
             for (const auto& [name, field] : kValueOptions) {
                 if (arg == name) {
                     options.values.emplace_back(field, value());
+                    if (!IsWholeNumber(options.values.back().second))
+                        throw UsageError(std::string(arg) + " \"" + options.values.back().second + "\": not a number");
                     known = true;
                 }
             }
@@ -134,6 +160,8 @@ Options Parse(const std::vector<std::string>& args) {
         }
     }
     if (options.help || options.version) return options;
+    for (const std::string& frequency : options.frequencies)
+        if (!IsWholeNumber(frequency)) throw UsageError("\"" + frequency + "\": not a number");
     if (options.band && !options.frequencies.empty())
         throw UsageError("give either --band or frequencies, not both");
     if (!options.band && options.frequencies.empty()) throw UsageError("no frequency given (or --band)");
@@ -169,36 +197,151 @@ double ReadParameter(const CalcPanel& panel, Field field, const char* caption) {
     }
 }
 
-// Sends text out in pieces of about 64 KiB, so memory stays flat however
-// many channels there are.
-class Stream {
+// The wanted frequencies of a plan: the ones given, or the band's channels
+// FL + k Step, each written as the window writes numbers.
+class Channels {
 public:
-    explicit Stream(std::function<void(std::string_view)> sink) : sink_(std::move(sink)) { buffer_.reserve(kChunk); }
-    std::string& Buffer() { return buffer_; }
-    void MaybeFlush() {
-        if (buffer_.size() >= kChunk) Flush();
-    }
-    void Flush() {
-        sink_(buffer_);
-        buffer_.clear();
+    explicit Channels(const std::vector<std::string>& given) : given_(&given), count_(static_cast<long long>(given.size())) {}
+    Channels(double low, double step, long long count) : low_(low), step_(step), count_(count) {}
+    long long Count() const { return count_; }
+    void Compute(long long k, CalcPanel& panel, std::string& wanted, ChannelResult& result) const {
+        if (given_ != nullptr) {
+            ComputeChannel(panel, (*given_)[static_cast<std::size_t>(k)], result);
+            return;
+        }
+        const Digits15 digits = DecimalDigits15(low_ + static_cast<double>(k) * step_);
+        wanted = TextFromDigits(digits);
+        ComputeChannel(panel, wanted, digits, result);
     }
 
 private:
-    static constexpr std::size_t kChunk = 1 << 16;
-    std::function<void(std::string_view)> sink_;
-    std::string buffer_;
+    const std::vector<std::string>* given_ = nullptr;
+    double low_ = 0, step_ = 0;
+    long long count_;
 };
 
-// Writes every channel; returns whether any faulted.
-bool WriteChannels(const Options& options, MemoryPanel& panel, ChannelWriter& writer, Stream& out) {
+// The rows of one block of consecutive channels.
+struct Block {
+    std::string text;
+    long long computed = 0;  // channels without a fault
     bool anyFault = false;
-    writer.Begin(out.Buffer());
-    const auto one = [&](std::string_view wanted) {
-        const ChannelResult channel = ComputeChannel(panel, wanted);
-        anyFault = anyFault || channel.fault.has_value();
-        writer.Row(channel, out.Buffer());
-        out.MaybeFlush();
+};
+
+constexpr long long kBlockChannels = 2048;
+
+void ComputeBlock(const Channels& channels, long long block, MemoryPanel& panel, const ChannelWriter& writer,
+                  Block& out) {
+    out.text.clear();
+    out.computed = 0;
+    out.anyFault = false;
+    ChannelResult channel;
+    std::string wanted;
+    const long long last = std::min(channels.Count(), (block + 1) * kBlockChannels);
+    for (long long k = block * kBlockChannels; k < last; ++k) {
+        channels.Compute(k, panel, wanted, channel);
+        out.anyFault = out.anyFault || channel.fault.has_value();
+        out.computed += channel.fault ? 0 : 1;
+        writer.Row(channel, k == 0, out.text);
+    }
+}
+
+// Computes the blocks on worker threads, each with a panel of its own, and
+// hands them to the sink strictly in order: the output is byte for byte that
+// of one thread. A worker runs at most a few blocks ahead of the sink, so
+// memory stays flat however many channels there are.
+class BlockPipeline {
+public:
+    BlockPipeline(const Channels& channels, const MemoryPanel& parameters, const ChannelWriter& writer,
+                  unsigned threads)
+        : channels_(channels), writer_(writer),
+          blocks_((channels.Count() + kBlockChannels - 1) / kBlockChannels),
+          slots_(2 * static_cast<std::size_t>(threads)) {
+        for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this, parameters] { Work(parameters); });
+    }
+    BlockPipeline(const BlockPipeline&) = delete;
+    BlockPipeline& operator=(const BlockPipeline&) = delete;
+    ~BlockPipeline() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& worker : workers_) worker.join();
+    }
+
+    // Each block, in order; false when there are no more.
+    template <class Sink>
+    void Drain(Sink&& sink) {
+        for (long long block = 0; block < blocks_; ++block) {
+            Slot& slot = slots_[static_cast<std::size_t>(block) % slots_.size()];
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return slot.ready || failure_; });
+                if (failure_) std::rethrow_exception(failure_);
+            }
+            sink(slot.block);
+            {
+                const std::lock_guard lock(mutex_);
+                slot.ready = false;
+                written_ = block + 1;
+            }
+            changed_.notify_all();
+        }
+    }
+
+private:
+    // Each on cache lines of its own: a worker appends to its slot's text
+    // with every row, and must not slow the other down.
+    struct alignas(128) Slot {
+        Block block;
+        bool ready = false;
     };
+
+    void Work(MemoryPanel panel) {
+        for (;;) {
+            const long long block = next_.fetch_add(1);
+            if (block >= blocks_) return;
+            Slot& slot = slots_[static_cast<std::size_t>(block) % slots_.size()];
+            {
+                std::unique_lock lock(mutex_);
+                // The slot is free once the block it held before has been written.
+                changed_.wait(lock, [&] { return stop_ || written_ + static_cast<long long>(slots_.size()) > block; });
+                if (stop_) return;
+            }
+            try {
+                ComputeBlock(channels_, block, panel, writer_, slot.block);
+            } catch (...) {
+                const std::lock_guard lock(mutex_);
+                if (!failure_) failure_ = std::current_exception();
+                stop_ = true;
+                changed_.notify_all();
+                return;
+            }
+            {
+                const std::lock_guard lock(mutex_);
+                slot.ready = true;
+            }
+            changed_.notify_all();
+        }
+    }
+
+    const Channels& channels_;
+    const ChannelWriter& writer_;
+    const long long blocks_;
+    std::vector<Slot> slots_;
+    std::atomic<long long> next_{0};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    long long written_ = 0;
+    bool stop_ = false;
+    std::exception_ptr failure_;
+    std::vector<std::thread> workers_;
+};
+
+// Writes every channel through the sink; returns whether any faulted.
+bool WriteChannels(const Options& options, MemoryPanel& panel, const ChannelWriter& writer,
+                   const std::function<void(std::string_view)>& sink) {
+    std::optional<Channels> channels;
     if (options.band) {
         const double low = ReadParameter(panel, Field::Fl, "FL");
         const double high = ReadParameter(panel, Field::Fh, "FH");
@@ -208,14 +351,40 @@ bool WriteChannels(const Options& options, MemoryPanel& panel, ChannelWriter& wr
         // The last channel is the one at FH, allowing for the rounding of
         // (FH - FL) / Step by a billionth of a step.
         const double steps = std::floor((high - low) / step + 1e-9);
-        if (!(steps < 9e15)) throw UsageError("the band has too many channels");
-        const auto last = static_cast<long long>(steps);
-        for (long long k = 0; k <= last; ++k) one(TextFromNumber(low + static_cast<double>(k) * step));
+        if (!(steps + 1 <= static_cast<double>(options.maxChannels)))
+            throw UsageError("the band has " + std::string(Trimmed(TextFromNumber(steps + 1))) +
+                             " channels, more than --max-channels (" + std::to_string(options.maxChannels) +
+                             ") allows");
+        channels.emplace(low, step, static_cast<long long>(steps) + 1);
     } else {
-        for (const std::string& wanted : options.frequencies) one(wanted);
+        channels.emplace(options.frequencies);
     }
-    writer.End(out.Buffer());
-    out.Flush();
+
+    std::string head;
+    writer.Begin(head);
+    sink(head);
+    long long computed = 0;
+    bool anyFault = false;
+    const auto take = [&](const Block& block) {
+        sink(block.text);
+        computed += block.computed;
+        anyFault = anyFault || block.anyFault;
+    };
+    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    const unsigned threads = options.threads != 0 ? options.threads : cores;
+    if (threads == 1 || channels->Count() <= kBlockChannels) {
+        Block block;
+        for (long long b = 0; b * kBlockChannels < channels->Count(); ++b) {
+            ComputeBlock(*channels, b, panel, writer, block);
+            take(block);
+        }
+    } else {
+        BlockPipeline pipeline(*channels, panel, writer, threads);
+        pipeline.Drain(take);
+    }
+    std::string tail;
+    writer.End(computed, channels->Count() > 0, tail);
+    sink(tail);
     return anyFault;
 }
 
@@ -302,10 +471,7 @@ int RunPlan(const std::vector<std::string>& args, const std::function<void(std::
             options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
         const std::unique_ptr<ChannelWriter> writer = MakeWriter(format);
 
-        if (!options.output) {
-            Stream out(write);
-            return WriteChannels(options, panel, *writer, out) ? kSomeFaulted : kAllComputed;
-        }
+        if (!options.output) return WriteChannels(options, panel, *writer, write) ? kSomeFaulted : kAllComputed;
         const std::string& path = *options.output;
         if (WritesStraightInto(path, options)) {
             // O_APPEND: a descriptor of the shell's ">>" keeps its end.
@@ -315,14 +481,16 @@ int RunPlan(const std::vector<std::string>& args, const std::function<void(std::
                 int fd;
                 ~Closer() { ::close(fd); }
             } closer{fd};
-            Stream out([fd, &path](std::string_view bytes) { WriteAll(fd, bytes, path); });
-            return WriteChannels(options, panel, *writer, out) ? kSomeFaulted : kAllComputed;
+            return WriteChannels(options, panel, *writer,
+                                 [fd, &path](std::string_view bytes) { WriteAll(fd, bytes, path); })
+                       ? kSomeFaulted
+                       : kAllComputed;
         }
         detail::ReplacementFile file(path);
         file.RequireOpened();
         const TemporaryGuard guard(file.Temporary());
-        Stream out([&file](std::string_view bytes) { file.Write(bytes); });
-        const bool anyFault = WriteChannels(options, panel, *writer, out);
+        const bool anyFault =
+            WriteChannels(options, panel, *writer, [&file](std::string_view bytes) { file.Write(bytes); });
         file.Commit();
         return anyFault ? kSomeFaulted : kAllComputed;
     } catch (const UsageError& usage) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include <csignal>
 
 #include "core/calculation.h"
+#include "plan/formats.h"
 #include "plan/plan.h"
 #include "tests/support/scratch_directory.h"
 
@@ -110,6 +112,15 @@ TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
              UsageCase{{"--band", "--fl", "1e400"}, 2, "FL cannot be read: overflow"},
              UsageCase{{"--ini", "missing.ini", "900"}, 2, "\"missing.ini\": open failed: No such file or directory"},
              UsageCase{{"-o", "no/such/dir/out.csv", "900"}, 2, "create failed: No such file or directory"},
+             // Values on the command line are numbers and nothing else.
+             UsageCase{{"--fref", "10 MHz", "900"}, 2, "--fref \"10 MHz\": not a number"},
+             UsageCase{{"--step=", "900"}, 2, "--step \"\": not a number"},
+             UsageCase{{"abc"}, 2, "\"abc\": not a number"},
+             UsageCase{{"--", "1,5"}, 2, "\"1,5\": not a number"},
+             UsageCase{{"900.2MHz"}, 2, "\"900.2MHz\": not a number"},
+             UsageCase{{"--threads", "0", "900"}, 2, "--threads \"0\": not a count from 1 to 64"},
+             UsageCase{{"--band", "--step", "1e-12"}, 2, "the band has 100000000000001 channels, more than --max-channels (100000000)"},
+             UsageCase{{"--band", "--step", "10", "--max-channels", "10"}, 2, "the band has 11 channels"},
          }) {
         const PlanRun run = Plan(c.args);
         EXPECT_EQ(run.status, c.status) << testing::PrintToString(c.args);
@@ -117,6 +128,7 @@ TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
         EXPECT_EQ(run.error.find('\n'), std::string::npos);
         EXPECT_EQ(run.out, "");
     }
+    EXPECT_EQ(ParseCsv(Plan({"--band", "--step", "10", "--max-channels", "11"}).out).size(), 12u);
     const PlanRun help = Plan({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: kestrova-plan"));
@@ -130,8 +142,7 @@ TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
     };
     for (const OptionCase& c : {OptionCase{{"900.2"}, "1000", "900.2"},
                                 OptionCase{{"--fh", "750", "900.2"}, "750", "900.2"},
-                                OptionCase{{"--fh= 7 50 ", "--", "900.2"}, " 7 50 ", "900.2"},
-                                OptionCase{{"--fh", "abc", "800"}, "abc", "800"}}) {
+                                OptionCase{{"--fh= 7 50 ", "--", "900.2"}, " 7 50 ", "900.2"}}) {
         const PlanRun run = Plan(c.args);
         const auto rows = ParseCsv(run.out);
         ASSERT_EQ(rows.size(), 2u) << run.error;
@@ -147,7 +158,7 @@ TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
 }
 
 TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
-    const std::vector<std::string> wanted = {"900.2", "900", "690", "-5", "1,5", "\"quoted\"", "700"};
+    const std::vector<std::string> wanted = {"900.2", "900", "690", "-5", " 9 0 0 ", "700"};
     std::vector<std::string> args = {"--format", "csv", "--"};
     args.insert(args.end(), wanted.begin(), wanted.end());
     const PlanRun run = Plan(args);
@@ -160,7 +171,7 @@ TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
         const std::vector<std::string>& row = rows[i + 1];
         ASSERT_EQ(row.size(), 17u);
         const MemoryPanel window = Window(wanted[i]);
-        EXPECT_EQ(row[0], wanted[i]);
+        EXPECT_EQ(row[0], plan::Trimmed(wanted[i]));
         EXPECT_EQ(" " + row[1], window.Text(Field::Fout));
         EXPECT_EQ(row[4], window.FoutBackColor() == kPink ? "1" : "0");
         EXPECT_EQ(row[11] + row[12] + row[13] + row[14] + row[15],
@@ -171,8 +182,15 @@ TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
     }
     EXPECT_EQ(rows.back()[16], "The calculation stopped at G = (1 / gain \u2212 1) \u00d7 1.66: division by zero. "
                                "gain is 0; Fout and F0 both read as 700; FH reads as 1000.");
-    EXPECT_EQ(rows[1][2], "-0.200000000000045");
+    EXPECT_EQ(rows[1][2], "-0.2");
     EXPECT_EQ(rows[1][3], "-222.173");
+
+    // A fault's description quotes a box's text: quoted in turn, as CSV.
+    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n1000\r\n0,5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
+    const auto faulted = ParseCsv(Plan({"900.2"}).out);
+    ASSERT_EQ(faulted.size(), 2u);
+    EXPECT_EQ(faulted[1][16], "The calculation stopped at R = Fref / Step: division by zero. "
+                              "Fref reads as 10; Step reads as 0 (its box holds \"0,5\").");
 }
 
 TEST_F(PlanProgram, JsonBandWithAFaultMidBand) {
@@ -209,7 +227,10 @@ TEST_F(PlanProgram, BandEndsAtFhAndNeverPastIt) {
 }
 
 TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
-    const PlanRun run = Plan({"--format", "c-header", "-o", "channels.h", "900.2", "700", "950.5", "*/ 900"});
+    // FH's text opens and closes comments; the fault at 700 quotes it.
+    const std::string fh = "1000 */ /*x";
+    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n" << fh << "\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n0\r\n";
+    const PlanRun run = Plan({"--format", "c-header", "-o", "channels.h", "900.2", "700", "950.5", " 9 00"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(fs::exists("channels.h.tmp"));
@@ -220,8 +241,8 @@ TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
     ASSERT_EQ(std::system("cc -std=c99 -Wall -Werror -o channels main.c"), 0) << Read("channels.h");
     ASSERT_EQ(std::system("./channels > values.txt"), 0);
     std::string expected;
-    for (const char* wanted : {"900.2", "950.5", "*/ 900"}) {
-        const MemoryPanel w = Window(wanted);
+    for (const char* wanted : {"900.2", "950.5", " 9 00"}) {
+        const MemoryPanel w = Window(wanted, fh);
         for (Field field : {Field::Rt, Field::St, Field::Pt, Field::Ct, Field::Gt}) {
             // printf's %X has no leading zeros.
             std::string hex = w.Text(field);
@@ -231,15 +252,66 @@ TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
     }
     EXPECT_EQ(Read("values.txt"), expected);
     EXPECT_NE(Read("channels.h").find("/* wanted 700: no entry. The calculation stopped at G = (1 / gain \u2212 1) "
-                                      "\u00d7 1.66: division by zero. gain is 0;"),
+                                      "\u00d7 1.66: division by zero. gain is 0; Fout and F0 both read as 700; FH reads "
+                                      "as 1000 (its box holds \"1000 * / / *x\"). */"),
               std::string::npos);
 }
 
 TEST_F(PlanProgram, TextOnATerminalCsvOtherwise) {
-    const PlanRun terminal = Plan({"900.2"}, true);
-    EXPECT_TRUE(terminal.out.starts_with("      wanted  "));
-    EXPECT_NE(terminal.out.find("  pink  "), std::string::npos);
+    const PlanRun terminal = Plan({"900.2", "700", "-1.5e300"}, true);
+    EXPECT_TRUE(terminal.out.starts_with("      wanted         achieved       error   error ppm  miss"));
+    EXPECT_NE(terminal.out.find("  pink    0014      10     00C     19C      07\n"), std::string::npos);
+    // Every line fits a terminal of 100 columns; a fault wraps under its row.
+    std::istringstream lines(terminal.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        std::size_t columns = 0;
+        for (const char ch : line) columns += (static_cast<unsigned char>(ch) & 0xC0) != 0x80 ? 1 : 0;
+        EXPECT_LE(columns, 99u) << line;
+    }
+    EXPECT_GT(count, 5) << terminal.out;
     EXPECT_TRUE(Plan({"900.2"}, false).out.starts_with("wanted,achieved,"));
+}
+
+// The error column is the decimal difference of the two frequencies as
+// written, with no binary noise.
+TEST(PlanError, DecimalDifferenceOfTheWrittenFrequencies) {
+    struct ErrorCase {
+        double achieved, wanted;
+        const char* error;
+        const char* ppm;
+    };
+    for (const ErrorCase& c : {ErrorCase{900, 900.2, "-0.2", "-222.173"}, ErrorCase{0.3, 0.1 + 0.2, "0", "0.000"},
+                               ErrorCase{1e15, 999999999999999.9, "0", "0.000"},
+                               ErrorCase{100.01, 100, "0.01", "100.000"}, ErrorCase{-5, 0, "-5", ""},
+                               ErrorCase{1.5e300, -1.5e300, "3E+300", "-2000000.000"},
+                               ErrorCase{1e-300, 2e-300, "-1E-300", "-500000.000"},
+                               ErrorCase{1.7e308, -1.7e308, "", ""}}) {
+        plan::ChannelResult channel;
+        channel.values.achieved = c.achieved;
+        channel.values.achievedDigits = DecimalDigits15(c.achieved);
+        channel.wanted = c.wanted;
+        channel.wantedDigits = DecimalDigits15(c.wanted);
+        EXPECT_EQ(plan::ErrorText(channel).value_or(""), c.error) << c.achieved << " - " << c.wanted;
+        EXPECT_EQ(plan::PpmText(channel).value_or(""), c.ppm) << c.achieved << " - " << c.wanted;
+    }
+}
+
+// Blocks of channels computed on several threads come out in order: the same
+// bytes as one thread, in every format, for a band that ends mid-block and
+// faults on the way.
+TEST_F(PlanProgram, ThreadsGiveTheSameBytes) {
+    for (const char* format : {"csv", "json", "text", "c-header"}) {
+        std::string first;
+        for (const char* threads : {"1", "2", "3"}) {
+            const PlanRun run = Plan({"--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003", "--threads",
+                                      threads, "--format", format});
+            EXPECT_EQ(run.status, 1) << format << " on " << threads << " threads: the channel at F0 faults";
+            if (first.empty()) first = run.out;
+            EXPECT_TRUE(run.out == first) << format << " on " << threads << " threads";
+        }
+        EXPECT_GT(first.size(), 8334u * 10) << format;
+    }
 }
 
 // -o replaces only a regular file: a FIFO, a device or a descriptor of the

@@ -1,5 +1,5 @@
-// TextFromNumber against the C library's own correctly rounded
-// 15-significant-digit formatting, over random doubles of every exponent.
+// TextFromNumber and the gain pattern against the C library's own correctly
+// rounded formatting, over random doubles of every exponent.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -52,6 +52,44 @@ TEST(TextFromNumberProperty, MatchesReferenceAndReadsBack) {
         if (!SameTo15Digits(back, x)) {
             ++mismatches;
             ADD_FAILURE() << std::hexfloat << x << " read back as " << back;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The gain pattern against "%.3f", correctly rounded by the C library, with
+// the pattern's layout applied: no integer zero, no trailing zeros.
+std::string PatternReference(double x) {
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.3f", std::fabs(x));
+    std::string text = buffer;
+    const std::size_t point = text.find('.');
+    std::string integer = text.substr(0, point);
+    std::string fraction = text.substr(point + 1);
+    integer.erase(0, integer.find_first_not_of('0') == std::string::npos ? integer.size() : integer.find_first_not_of('0'));
+    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    const bool negative = x < 0 && !(integer.empty() && fraction.empty());
+    return (negative ? "-" : "") + integer + "." + fraction + "   ";
+}
+
+TEST(FormatPatternProperty, MatchesReference) {
+    std::mt19937_64 random(20261210);
+    int mismatches = 0;
+    for (int i = 0; i < 1'000'000 && mismatches < 10; ++i) {
+        // Decimal ties (x.xxx5), exact binary ties (k/16), and random values
+        // of every size the gain can have.
+        double x = 0;
+        switch (i % 4) {
+        case 0: x = (static_cast<double>(random() % 2000000) - 1000000.0 + 0.5) / 1000.0; break;
+        case 1: x = static_cast<double>(static_cast<std::int64_t>(random() % 200001) - 100000) / 16.0; break;
+        case 2: x = std::ldexp(static_cast<double>(random() % (1u << 30)), static_cast<int>(random() % 60) - 40); break;
+        default: x = std::bit_cast<double>(random()); break;
+        }
+        if (!std::isfinite(x)) continue;
+        const std::string text = FormatPattern(x, "##.###   ", ".");
+        if (text != PatternReference(x)) {
+            ++mismatches;
+            ADD_FAILURE() << std::hexfloat << x << ": " << text << " vs " << PatternReference(x);
         }
     }
     EXPECT_EQ(mismatches, 0);

@@ -86,15 +86,8 @@ std::int32_t Register(const CalcPanel& panel, FaultSite site, const char* name, 
 
 // TextFromNumber of an integer, appended: " 400", "-3".
 void AppendTextFromNumber(std::string& out, std::int32_t value) {
-    std::array<char, 12> digits;  // filled from the end
-    char* first = digits.data() + digits.size();
-    auto magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    do {
-        *--first = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    *--first = value < 0 ? '-' : ' ';
-    out.append(first, digits.data() + digits.size());
+    if (value >= 0) out += ' ';
+    AppendInteger(out, value);
 }
 
 std::int32_t CheckedInt32(std::int64_t value) {

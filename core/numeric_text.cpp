@@ -323,6 +323,18 @@ bool IsWholeNumber(std::string_view text) {
     return i == text.size();
 }
 
+void AppendInteger(std::string& out, std::int32_t value) {
+    std::array<char, 12> digits;  // filled from the end
+    char* first = digits.data() + digits.size();
+    auto magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--first = '-';
+    out.append(first, digits.data() + digits.size());
+}
+
 std::string TextFromNumber(std::int32_t value) {
     std::array<char, 16> buffer{};
     char* first = buffer.data();

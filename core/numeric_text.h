@@ -28,6 +28,10 @@ bool IsWholeNumber(std::string_view text);
 // Plain decimal form with a sign position: " 200", "-3".
 std::string TextFromNumber(std::int32_t value);
 
+// The integer's digits, with "-" when negative, appended to a text without
+// an allocation of their own: "200", "-3".
+void AppendInteger(std::string& out, std::int32_t value);
+
 // At most 15 significant digits, rounded to nearest (ties to even), without
 // trailing zeros or a bare decimal point; a blank before a value of zero or
 // more (negative zero too), "-" before a negative one. A magnitude below 1

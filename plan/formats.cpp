@@ -16,17 +16,7 @@
 namespace kestrova::plan {
 namespace {
 
-void AppendNumber(std::string& out, std::int32_t value) {
-    std::array<char, 12> digits;  // filled from the end
-    char* first = digits.data() + digits.size();
-    auto magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    do {
-        *--first = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) *--first = '-';
-    out.append(first, digits.data() + digits.size());
-}
+void AppendNumber(std::string& out, std::int32_t value) { AppendInteger(out, value); }
 
 void AppendNumber(std::string& out, double value) { out += Trimmed(TextFromNumber(value)); }
 

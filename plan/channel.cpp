@@ -25,7 +25,8 @@ void Compute(CalcPanel& panel, std::string_view wantedText, const Digits15* want
         result.faultText = fault.OneLine();
         return;
     }
-    result.wanted = NumberFromText(wantedText);
+    // A band's wanted text was made from its digits: not read back.
+    result.wanted = wantedDigits != nullptr ? NumberFromDigits(*wantedDigits) : NumberFromText(wantedText);
     result.wantedDigits = wantedDigits != nullptr ? *wantedDigits : DecimalDigits15(result.wanted);
     result.achievedText = FieldText(panel, Field::Fout, result.copies[0]);
     result.rt = FieldText(panel, Field::Rt, result.copies[1]);

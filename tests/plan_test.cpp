@@ -150,7 +150,12 @@ TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
         EXPECT_EQ(rows[1][11], window.Text(Field::Rt));
         EXPECT_EQ(rows[1][15], window.Text(Field::Gt)) << testing::PrintToString(c.args);
     }
+    // A FIFO in the settings file's place is not waited on.
     fs::rename("Kestrova.INI", "lab.ini");
+    ASSERT_EQ(::mkfifo("Kestrova.INI", 0644), 0);
+    EXPECT_EQ(Plan({"--fh", "1000", "--step", "0.5", "--f0", "700", "--fref", "10", "--fosc", "950", "--dac-gain", "2",
+                    "900.2"}).status, 0);
+    fs::remove("Kestrova.INI");
     EXPECT_EQ(Plan({"900.2"}).status, 2) << "the default file is missing";
     EXPECT_EQ(Plan({"--ini", "lab.ini", "900.2"}).status, 0);
     EXPECT_EQ(Plan({"--fh", "1000", "--step", "0.5", "--f0", "700", "--fref", "10", "--fosc", "950",

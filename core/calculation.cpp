@@ -40,23 +40,28 @@ struct ReadMemo {
     std::array<bool, kFieldCount> known{};
 };
 
+// One read of a field: the panel's own text where it holds it, else a copy.
+const std::string& FieldText(const CalcPanel& panel, Field field, std::string& copy) {
+    if (const std::string* held = panel.HeldText(field)) return *held;
+    return copy = panel.Text(field);
+}
+
 // A field's number; a text beyond the double range faults as the reading of
 // that field.
 double Read(const CalcPanel& panel, Field field, ReadMemo& memo) {
     std::string copy;
-    const std::string* text = panel.HeldText(field);
-    if (text == nullptr) text = &(copy = panel.Text(field));
+    const std::string& text = FieldText(panel, field, copy);
     const auto i = static_cast<std::size_t>(field);
-    if (memo.known[i] && std::string_view(memo.text[i]) == std::string_view(*text)) return memo.value[i];
+    if (memo.known[i] && memo.text[i] == text) return memo.value[i];
     double value = 0;
     try {
-        value = NumberFromText(*text);
+        value = NumberFromText(text);
     } catch (const CalcFault& fault) {
         throw detail::DescribeReadingFault(panel, fault.Kind(), field);
     }
-    memo.known[i] = text->size() <= ReadMemo::kLongest;
+    memo.known[i] = text.size() <= ReadMemo::kLongest;
     if (memo.known[i]) {
-        memo.text[i] = *text;
+        memo.text[i] = text;
         memo.value[i] = value;
     }
     return value;
@@ -100,10 +105,9 @@ std::int32_t CheckedInt32(std::int64_t value) {
 void WriteRegister(CalcPanel& panel, Field field, std::int32_t value, std::size_t width) {
     panel.SetText(field, HexText(value));
     std::string padded;
+    std::string copy;
     for (std::size_t i = 0; i < width; ++i) {
-        const std::string* held = panel.HeldText(field);
-        const std::string text = held != nullptr ? std::string() : panel.Text(field);
-        const std::string& current = held != nullptr ? *held : text;
+        const std::string& current = FieldText(panel, field, copy);
         if (current.size() >= width) break;
         padded.assign(1, '0');
         padded += current;

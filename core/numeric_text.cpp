@@ -170,8 +170,8 @@ std::string_view Scientific15(double magnitude, std::array<char, 32>& buffer) {
 // in the last place); an integer r with |m - r| < 2.5 x 10^(E+d-15) is then
 // within 3.6 x 10^(E+d-15) < G 10^d / 2 of the exact product, so r 10^-d is
 // the rounding. Anything else is left to to_chars (nothing is returned).
-std::optional<Digits15> ShortDecimal(double value) {
-    const double magnitude = std::fabs(value);
+// The digits are those of the magnitude, trailing zeros included.
+std::optional<Digits15> ShortDecimal(double magnitude) {
     if (!(magnitude >= 1.0 && magnitude < 1e15)) return std::nullopt;
     int e = 0;
     while (e < 15 && magnitude >= kExactPowers[e + 1]) ++e;
@@ -180,15 +180,7 @@ std::optional<Digits15> ShortDecimal(double value) {
         // Round to the nearest integer (below 2^52, where the sum is exact
         // to the unit), without a library call.
         const double r = (m + 0x1p52) - 0x1p52;
-        if (std::fabs(m - r) < 2.5 * kExactPowers[e + d] / 1e15) {
-            Digits15 digits{static_cast<std::int64_t>(r), -d};
-            while (digits.mantissa % 10 == 0) {
-                digits.mantissa /= 10;
-                ++digits.exponent;
-            }
-            if (value < 0) digits.mantissa = -digits.mantissa;
-            return digits;
-        }
+        if (std::fabs(m - r) < 2.5 * kExactPowers[e + d] / 1e15) return Digits15{static_cast<std::int64_t>(r), -d};
     }
     return std::nullopt;
 }
@@ -231,16 +223,19 @@ std::string_view RoundedFixed(double magnitude, std::size_t places, char* buffer
 Digits15 DecimalDigits15(double value) {
     ThrowIfNotFinite(value);
     if (value == 0) return {};
-    if (const std::optional<Digits15> shortDecimal = ShortDecimal(value)) return *shortDecimal;
-    std::array<char, 32> buffer{};
-    const std::string_view sci = Scientific15(std::fabs(value), buffer);
     Digits15 digits;
-    std::size_t i = 0;
-    for (; sci[i] != 'e'; ++i)
-        if (sci[i] != '.') digits.mantissa = digits.mantissa * 10 + (sci[i] - '0');
-    int power = 0;
-    std::from_chars(sci.data() + i + (sci[i + 1] == '+' ? 2 : 1), sci.data() + sci.size(), power);
-    digits.exponent = power - static_cast<int>(i > 1 ? i - 2 : 0);
+    if (const std::optional<Digits15> shortDecimal = ShortDecimal(std::fabs(value))) {
+        digits = *shortDecimal;
+    } else {
+        std::array<char, 32> buffer{};
+        const std::string_view sci = Scientific15(std::fabs(value), buffer);
+        std::size_t i = 0;
+        for (; sci[i] != 'e'; ++i)
+            if (sci[i] != '.') digits.mantissa = digits.mantissa * 10 + (sci[i] - '0');
+        int power = 0;
+        std::from_chars(sci.data() + i + (sci[i + 1] == '+' ? 2 : 1), sci.data() + sci.size(), power);
+        digits.exponent = power - static_cast<int>(i > 1 ? i - 2 : 0);
+    }
     while (digits.mantissa % 10 == 0) {
         digits.mantissa /= 10;
         ++digits.exponent;
@@ -287,9 +282,7 @@ double NumberFromText(std::string_view text) {
             return NumberFromTextInGeneral(text);
     }
     if (digits > 19 || mantissa > (std::uint64_t{1} << 53) || fraction > 22) return NumberFromTextInGeneral(text);
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const double value = static_cast<double>(mantissa) / kPowers[fraction];
+    const double value = static_cast<double>(mantissa) / kExactPowers[fraction];
     return negative ? -value : value;
 }
 
@@ -336,11 +329,9 @@ void AppendInteger(std::string& out, std::int32_t value) {
 }
 
 std::string TextFromNumber(std::int32_t value) {
-    std::array<char, 16> buffer{};
-    char* first = buffer.data();
-    if (value >= 0) *first++ = ' ';
-    const auto result = std::to_chars(first, buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    std::string text(value >= 0 ? " " : "");
+    AppendInteger(text, value);
+    return text;
 }
 
 namespace {

@@ -269,7 +269,7 @@ public:
         for (std::thread& worker : workers_) worker.join();
     }
 
-    // Each block, in order; false when there are no more.
+    // Hands each block to the sink, in order; a worker's failure is raised here.
     template <class Sink>
     void Drain(Sink&& sink) {
         for (long long block = 0; block < blocks_; ++block) {

@@ -13,7 +13,7 @@ packages=(
 
 missing=()
 for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true) == *"ok installed" ]] || missing+=("$p")
 done
 if ((${#missing[@]})); then
     sudo=""
@@ -24,7 +24,7 @@ if ((${#missing[@]})); then
 fi
 
 # A comma locale for the tests of the user's decimal separator.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if ! grep -qix 'de_DE\.utf-\?8' <<<"$(locale -a 2>/dev/null)"; then
     if [[ $(id -u) -eq 0 ]]; then
         localedef -i de_DE -f UTF-8 de_DE.UTF-8
     else

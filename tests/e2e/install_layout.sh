@@ -18,7 +18,7 @@ for f in bin/kestrova bin/kestrova-plan share/man/man1/kestrova.1.gz share/man/m
     if [[ -e $prefix/$f ]]; then echo "ok $f"; else echo "MISSING $f"; status=1; fi
 done
 [[ -x $prefix/bin/kestrova && -x $prefix/bin/kestrova-plan ]] || { echo "a program is not executable"; status=1; }
-"$prefix/bin/kestrova-plan" --version | grep -qx 'kestrova-plan [0-9.]*' || { echo "no --version"; status=1; }
+grep -qx 'kestrova-plan [0-9.]*' <<<"$("$prefix/bin/kestrova-plan" --version)" || { echo "no --version"; status=1; }
 
 if command -v appstreamcli >/dev/null && [[ -x /usr/libexec/appstreamcli-compose ]]; then
     report=$(appstreamcli compose --no-net --no-color --print-report=full --result-root="$stage/out" \

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "core/numeric_text.h"
-#include "settings/text_encoding.h"
+#include "files/text_encoding.h"
 
 namespace kestrova::plan {
 namespace {
@@ -52,7 +52,7 @@ ErrorColumns Errors(const ChannelResult& c);
 ErrorColumns ErrorsOf(const ChannelResult& c);
 
 // The wanted text as the user wrote it, as valid UTF-8.
-std::string WantedText(const ChannelResult& c) { return TextFromFileLine(Trimmed(c.wantedText)); }
+std::string WantedText(const ChannelResult& c) { return files::TextFromFileLine(Trimmed(c.wantedText)); }
 
 // Display columns of UTF-8 text: its characters.
 std::size_t Columns(std::string_view text) {
@@ -80,9 +80,9 @@ public:
         out += '\n';
     }
     void Row(const ChannelResult& c, bool, std::string& out) const override {
-        Pad(out, WantedText(c), kColumns[0].width);
+        Pad(out, Visible(WantedText(c)), kColumns[0].width);
         if (c.fault) {
-            Wrapped(out, c.faultText);
+            Wrapped(out, Visible(c.faultText));
             return;
         }
         const auto cell = [&out](std::size_t column, std::string_view text) {
@@ -356,6 +356,26 @@ ErrorColumns ErrorsOf(const ChannelResult& c) {
 std::optional<std::string> ErrorText(const ChannelResult& c) { return Errors(c).error; }
 
 std::optional<std::string> PpmText(const ChannelResult& c) { return Errors(c).ppm; }
+
+std::string Visible(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // C1 controls are U+0080 to U+009F, in UTF-8 0xC2 0x80 to 0xC2 0x9F.
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (byte >= 0x20 && byte != 0x7F && !c1) {
+            shown += text[i];
+            continue;
+        }
+        const unsigned code = c1 ? static_cast<unsigned char>(text[++i]) : byte;
+        shown += c1 ? "\\u00" : "\\x";
+        shown += kHex[code >> 4];
+        shown += kHex[code & 15];
+    }
+    return shown;
+}
 
 std::optional<Format> FormatFromName(std::string_view name) {
     if (name == "text") return Format::Text;

@@ -28,6 +28,11 @@ public:
 
 std::unique_ptr<ChannelWriter> MakeWriter(Format format);
 
+// Text for a terminal: every control character (C0, DEL and C1) shown as a
+// visible escape such as \x1b, so that no text from a file or the command
+// line can retitle, clear or otherwise drive the terminal.
+std::string Visible(std::string_view text);
+
 // The error of a channel: the achieved frequency minus the wanted one, each
 // as written with 15 significant digits, as their exact decimal difference
 // (so 900 against 900.2 is -0.2), and that in parts per million of the

@@ -12,6 +12,8 @@
 #include <charconv>
 #include <condition_variable>
 #include <exception>
+#include <new>
+#include <vector>
 #include <mutex>
 #include <thread>
 #include <cmath>
@@ -25,7 +27,8 @@
 #include "core/calc_fault.h"
 #include "core/numeric_text.h"
 #include "plan/formats.h"
-#include "settings/file_io.h"
+#include "files/descriptor.h"
+#include "files/replacement_file.h"
 #include "settings/settings_file.h"
 
 namespace kestrova::plan {
@@ -349,13 +352,17 @@ bool WriteChannels(const Options& options, MemoryPanel& panel, const ChannelWrit
         if (!(step > 0)) throw UsageError("--band needs a Step above 0");
         if (high < low) throw UsageError("--band needs FH at or above FL");
         // The last channel is the one at FH, allowing for the rounding of
-        // (FH - FL) / Step by a billionth of a step.
+        // (FH - FL) / Step by a billionth of a step. A count beyond the
+        // range of a channel number (or beyond the doubles) is refused, never
+        // wrapped into an empty band.
         const double steps = std::floor((high - low) / step + 1e-9);
-        if (!(steps + 1 <= static_cast<double>(options.maxChannels)))
-            throw UsageError("the band has " + std::string(Trimmed(TextFromNumber(steps + 1))) +
-                             " channels, more than --max-channels (" + std::to_string(options.maxChannels) +
-                             ") allows");
-        channels.emplace(low, step, static_cast<long long>(steps) + 1);
+        if (!(steps < 0x1p63 - 1024))
+            throw UsageError("the band from FL to FH at this Step has too many channels");
+        const long long count = static_cast<long long>(steps) + 1;
+        if (count > options.maxChannels)
+            throw UsageError("the band has " + std::to_string(count) + " channels, more than --max-channels (" +
+                             std::to_string(options.maxChannels) + ") allows");
+        channels.emplace(low, step, count);
     } else {
         channels.emplace(options.frequencies);
     }
@@ -399,38 +406,56 @@ void RemoveTemporaryAndDie(int signal) {
     std::raise(signal);
 }
 
+// Every signal whose default action ends the process, apart from SIGKILL
+// (which cannot be caught) and SIGXFSZ (a write error instead). A signal the
+// caller ignores stays ignored.
+std::vector<int> EndingSignals() {
+    std::vector<int> signals = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,  SIGFPE,
+                                SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM,
+                                SIGPROF, SIGIO,     SIGPWR,  SIGSYS,  SIGSTKFLT};
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) signals.push_back(signal);
+    return signals;
+}
+
 class TemporaryGuard {
 public:
     explicit TemporaryGuard(const std::string& temporary) {
-        if (temporary.size() >= sizeof pendingTemporary) return;
+        if (temporary.empty() || temporary.size() >= sizeof pendingTemporary) return;
         std::memcpy(pendingTemporary, temporary.c_str(), temporary.size() + 1);
         temporaryPending = 1;
         struct sigaction action {};
         action.sa_handler = RemoveTemporaryAndDie;
         sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &action, &previous_[i]);
+        for (const int signal : EndingSignals()) Install(signal, action);
+        // A file size limit: the write fails, and the run ends as after any
+        // failed write, with the temporary file removed.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        Install(SIGXFSZ, ignore);
     }
     TemporaryGuard(const TemporaryGuard&) = delete;
     TemporaryGuard& operator=(const TemporaryGuard&) = delete;
     ~TemporaryGuard() {
         temporaryPending = 0;
-        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous_[i], nullptr);
+        for (const auto& [signal, previous] : previous_) ::sigaction(signal, &previous, nullptr);
     }
 
 private:
-    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
-    std::array<struct sigaction, 3> previous_{};
+    void Install(int signal, const struct sigaction& action) {
+        struct sigaction previous {};
+        if (::sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return;
+        ::sigaction(signal, &action, &previous);
+        previous_.emplace_back(signal, previous);
+    }
+    std::vector<std::pair<int, struct sigaction>> previous_;
 };
 
 // Where -o writes. A FIFO, a device or a terminal (or a name for one of the
 // process's own descriptors, such as /dev/stdout) is written straight into;
 // a regular file, or a name not yet taken, is replaced in one step when the
-// output is complete. A directory, and the settings file this run reads,
-// are refused.
+// output is complete. A directory, and the settings file this run reads
+// (whatever name leads to it), are refused.
 bool WritesStraightInto(const std::string& path, const Options& options) {
-    if (path.starts_with("/proc/") || path.starts_with("/dev/fd/") || path == "/dev/stdout" ||
-        path == "/dev/stderr")
-        return true;
     struct stat output {};
     if (::stat(path.c_str(), &output) != 0) return false;
     if (S_ISDIR(output.st_mode)) throw UsageError("-o: \"" + path + "\" is a directory");
@@ -439,17 +464,41 @@ bool WritesStraightInto(const std::string& path, const Options& options) {
     if (::stat(settingsPath.c_str(), &settings) == 0 && settings.st_dev == output.st_dev &&
         settings.st_ino == output.st_ino)
         throw UsageError("-o: \"" + path + "\" is the settings file this run reads");
-    return !S_ISREG(output.st_mode);
+    return path.starts_with("/proc/") || path.starts_with("/dev/fd/") || path == "/dev/stdout" ||
+           path == "/dev/stderr" || !S_ISREG(output.st_mode);
 }
 
-// Writes all of the bytes to a descriptor; raises FileFault ("write").
-void WriteAll(int fd, std::string_view bytes, const std::string& path) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) throw FileFault(path, "write", std::generic_category().message(errno));
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+int Run(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
+        bool outputIsTerminal) {
+    const Options options = Parse(args);
+    if (options.help) {
+        write(kHelp);
+        return kAllComputed;
     }
+    if (options.version) {
+        write("kestrova-plan " KESTROVA_VERSION "\n");
+        return kAllComputed;
+    }
+    MemoryPanel panel = Parameters(options);
+    const Format format = options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
+    const std::unique_ptr<ChannelWriter> writer = MakeWriter(format);
+    const auto status = [](bool anyFault) { return anyFault ? kSomeFaulted : kAllComputed; };
+
+    if (!options.output) return status(WriteChannels(options, panel, *writer, write));
+    const std::string& path = *options.output;
+    if (WritesStraightInto(path, options)) {
+        // O_APPEND: a descriptor of the shell's ">>" keeps its end.
+        const files::Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC));
+        if (fd.Get() < 0) files::Fail(path, "open", errno);
+        return status(WriteChannels(options, panel, *writer,
+                                    [&fd, &path](std::string_view bytes) { files::WriteAll(fd.Get(), bytes, path); }));
+    }
+    files::ReplacementFile file(path);
+    const TemporaryGuard guard(file.Temporary());
+    const bool anyFault =
+        WriteChannels(options, panel, *writer, [&file](std::string_view bytes) { file.Write(bytes); });
+    file.Commit();
+    return status(anyFault);
 }
 
 }  // namespace
@@ -457,46 +506,17 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
 int RunPlan(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
             bool outputIsTerminal, std::string& error) {
     try {
-        const Options options = Parse(args);
-        if (options.help) {
-            write(kHelp);
-            return kAllComputed;
-        }
-        if (options.version) {
-            write("kestrova-plan " KESTROVA_VERSION "\n");
-            return kAllComputed;
-        }
-        MemoryPanel panel = Parameters(options);
-        const Format format =
-            options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
-        const std::unique_ptr<ChannelWriter> writer = MakeWriter(format);
-
-        if (!options.output) return WriteChannels(options, panel, *writer, write) ? kSomeFaulted : kAllComputed;
-        const std::string& path = *options.output;
-        if (WritesStraightInto(path, options)) {
-            // O_APPEND: a descriptor of the shell's ">>" keeps its end.
-            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
-            if (fd < 0) throw FileFault(path, "open", std::generic_category().message(errno));
-            struct Closer {
-                int fd;
-                ~Closer() { ::close(fd); }
-            } closer{fd};
-            return WriteChannels(options, panel, *writer,
-                                 [fd, &path](std::string_view bytes) { WriteAll(fd, bytes, path); })
-                       ? kSomeFaulted
-                       : kAllComputed;
-        }
-        detail::ReplacementFile file(path);
-        file.RequireOpened();
-        const TemporaryGuard guard(file.Temporary());
-        const bool anyFault =
-            WriteChannels(options, panel, *writer, [&file](std::string_view bytes) { file.Write(bytes); });
-        file.Commit();
-        return anyFault ? kSomeFaulted : kAllComputed;
+        return Run(args, write, outputIsTerminal);
     } catch (const UsageError& usage) {
         error = std::string(usage.what()) + " (see kestrova-plan --help)";
     } catch (const FileFault& fault) {
         error = fault.what();
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+    } catch (const std::exception& failure) {
+        error = failure.what();
+    } catch (...) {
+        error = "stopped by an unexpected failure";
     }
     return kBadUsage;
 }

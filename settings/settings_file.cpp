@@ -1,28 +1,32 @@
 // Loading with recovery and saving of the settings file.
 #include "settings/settings_file.h"
 
-#include <cerrno>
+#include <array>
 #include <optional>
 #include <string>
 
-#include "settings/file_io.h"
-#include "settings/text_encoding.h"
+#include "files/input_file.h"
+#include "files/replacement_file.h"
+#include "files/text_encoding.h"
 
 namespace kestrova {
 namespace {
 
 constexpr std::string_view kDefaultContent = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+constexpr std::array<const char*, 8> kOrdinals = {"first", "second", "third",   "fourth",
+                                                  "fifth", "sixth",  "seventh", "eighth"};
 
 // What one attempt to read the file saw, kept for the recovery's backup.
 struct ReadAttempt {
-    std::string bytes;       // every byte consumed
+    std::string bytes;       // every byte consumed: at most eight lines
     bool wholeFile = false;  // the end of the file was reached
-    unsigned mode = 0600;    // the file's permissions, for its backup
+    files::FileAttributes attributes;  // the file's, for its backup
 };
 
 // Reads the next line without its end (CR LF, a lone CR or a lone LF);
-// nothing at the end of the file.
-std::optional<std::string> ReadLine(detail::InputFile& file, ReadAttempt& attempt) {
+// nothing at the end of the file. A line longer than any settings line
+// stops the reading there.
+std::optional<std::string> ReadLine(files::InputFile& file, std::size_t index, ReadAttempt& attempt) {
     std::string line;
     bool any = false;
     for (;;) {
@@ -38,83 +42,99 @@ std::optional<std::string> ReadLine(detail::InputFile& file, ReadAttempt& attemp
             if (file.Peek() == '\n') attempt.bytes.push_back(static_cast<char>(*file.Next()));
             return line;
         }
+        if (line.size() == kLongestLine)
+            throw UnusableFileFault(std::string("the ") + kOrdinals[index] + " line of \"" + file.Name() +
+                                    "\" is longer than 64 KiB: not a settings file");
         line.push_back(static_cast<char>(*byte));
     }
 }
 
-// Fills the eight fields in file order, each as soon as its line is read.
-void ReadLines(CalcPanel& panel, const std::string& name, ReadAttempt& attempt) {
-    detail::InputFile file(name);
-    attempt.mode = file.Mode();
+// Reads the eight lines in file order, handing each to take as soon as it
+// is read.
+template <class Take>
+void ReadLines(const std::string& name, ReadAttempt& attempt, Take&& take) {
+    files::InputFile file(name);
+    attempt.attributes = file.Attributes();
     for (std::size_t i = 0; i < kInputFields.size(); ++i) {
-        const std::optional<std::string> line = ReadLine(file, attempt);
+        const std::optional<std::string> line = ReadLine(file, i, attempt);
         if (!line) throw FileFault(name, "read", "end of file before line " + std::to_string(i + 1));
-        panel.SetText(kInputFields[i], TextFromFileLine(*line));
+        take(i, *line);
     }
     file.Close();
 }
 
-// Keeps the bytes of a file that the recovery is about to replace. A file
-// that could not be read whole is moved aside instead; a missing or empty one
-// has nothing to keep.
+void ReadFields(CalcPanel& panel, const std::string& name, ReadAttempt& attempt) {
+    ReadLines(name, attempt, [&panel](std::size_t i, const std::string& line) {
+        panel.SetText(kInputFields[i], files::TextFromFileLine(line));
+    });
+}
+
+// Keeps the bytes of a file that the recovery is about to replace, as the
+// file's owner would: a copy with its owner and permissions. A file that
+// could not be read whole is moved aside instead; a missing or empty one has
+// nothing to keep.
 void KeepForRecovery(const ReadAttempt& attempt) {
     const std::string backup(kBackupFileName);
     if (attempt.wholeFile) {
-        if (!attempt.bytes.empty()) detail::ReplaceFileContent(backup, attempt.bytes, attempt.mode);
+        if (!attempt.bytes.empty()) files::ReplaceFileContent(backup, attempt.bytes, attempt.attributes);
         return;
     }
-    detail::MoveRegularFile(std::string(kSettingsFileName), backup);
+    files::MoveRegularFile(std::string(kSettingsFileName), backup);
+}
+
+// A save never goes over a file that a load refuses: it would put eight
+// lines in the place of something that was never a settings file.
+void RefuseWhatIsNoSettingsFile(const std::string& name) {
+    ReadAttempt attempt;
+    try {
+        ReadLines(name, attempt, [](std::size_t, const std::string&) {});
+    } catch (const UnusableFileFault&) {
+        throw;
+    } catch (const FileFault&) {
+        // Missing, short or unreadable: the save replaces it.
+    }
 }
 
 }  // namespace
 
-FileFault::FileFault(std::string file, std::string operation, std::string reason)
-    : std::runtime_error("\"" + file + "\": " + operation + " failed: " + reason),
-      file_(std::move(file)),
-      operation_(std::move(operation)),
-      reason_(std::move(reason)) {}
-
-FileFault::FileFault(std::string message, std::string file, std::string operation, std::string reason)
-    : std::runtime_error(message),
-      file_(std::move(file)),
-      operation_(std::move(operation)),
-      reason_(std::move(reason)) {}
-
-UnusableFileFault::UnusableFileFault(std::string file, std::string what)
-    : FileFault("\"" + file + "\" " + what, file, "open", what) {}
-
 void ReadIni(CalcPanel& panel) {
+    const std::string name(kSettingsFileName);
     ReadAttempt attempt;
     try {
-        ReadLines(panel, std::string(kSettingsFileName), attempt);
+        ReadFields(panel, name, attempt);
         return;
     } catch (const UnusableFileFault&) {
-        throw;  // a FIFO, a device, a directory: not ours to replace
+        throw;  // a FIFO, a device, another user's file: not ours to replace
     } catch (const FileFault&) {
         // Recovered below, once; a failure from here on goes to the caller.
     }
     KeepForRecovery(attempt);
-    detail::ReplaceFileContent(std::string(kSettingsFileName), kDefaultContent);
+    files::ReplaceFileContent(name, kDefaultContent);
     ReadAttempt second;
-    ReadLines(panel, std::string(kSettingsFileName), second);
+    ReadFields(panel, name, second);
 }
 
 void ReadIniFile(CalcPanel& panel, const std::string& path) {
     ReadAttempt attempt;
-    ReadLines(panel, path, attempt);
+    ReadFields(panel, path, attempt);
 }
 
 void WriteIni(const CalcPanel& panel) {
+    const std::string name(kSettingsFileName);
     std::string content;
-    for (Field field : kInputFields) {
-        std::string line = panel.Text(field);
+    for (std::size_t i = 0; i < kInputFields.size(); ++i) {
+        std::string line = panel.Text(kInputFields[i]);
+        if (line.size() > kLongestLine)
+            throw FileFault(name, "write",
+                            "line " + std::to_string(i + 1) + " would be longer than 64 KiB, more than a settings file holds");
         // A line break inside a field would shift every later line.
         for (char& c : line)
             if (c == '\r' || c == '\n') c = ' ';
         content += line;
         content += "\r\n";
     }
-    detail::ReplaceFileContent(std::string(kSettingsFileName), content);
+    RefuseWhatIsNoSettingsFile(name);
+    files::ReplaceFileContent(name, content);
 }
 
 }  // namespace kestrova

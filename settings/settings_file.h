@@ -2,54 +2,35 @@
 // in the current working directory.
 #pragma once
 
-#include <stdexcept>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "core/calc_panel.h"
+#include "files/file_fault.h"
 
 namespace kestrova {
 
 inline constexpr std::string_view kSettingsFileName = "Kestrova.INI";
 inline constexpr std::string_view kBackupFileName = "Kestrova.INI.bak";
 
-// The failure of an operation on the settings file: the operation ("open",
-// "read", "write", "flush", "close", "create", "rename", "back up") and the
-// reason, in the operating system's words or "end of file before line K".
-class FileFault : public std::runtime_error {
-public:
-    FileFault(std::string file, std::string operation, std::string reason);
-    const std::string& File() const noexcept { return file_; }
-    const std::string& Operation() const noexcept { return operation_; }
-    const std::string& Reason() const noexcept { return reason_; }
-
-protected:
-    FileFault(std::string message, std::string file, std::string operation, std::string reason);
-
-private:
-    std::string file_;
-    std::string operation_;
-    std::string reason_;
-};
-
-// A path that is no file the program may read or replace: a FIFO, a device,
-// a directory or a socket, or a symbolic link that a shared directory does
-// not let this user follow. Operation "open"; what() says what the path is:
-// "Kestrova.INI" is a FIFO, not a regular file. The recovery never replaces
-// such a path.
-class UnusableFileFault : public FileFault {
-public:
-    UnusableFileFault(std::string file, std::string what);
-};
+// The longest line a settings file holds; a longer one means the file is
+// something else.
+inline constexpr std::size_t kLongestLine = 64 * 1024;
 
 // Loads the eight input fields from the file's first eight lines, each line
 // ending at CR LF, a lone CR or a lone LF (the eighth may lack its end). A
 // line that is valid UTF-8 is taken as it is; any other is read as Latin-1.
+// Nothing after the eighth line is read. A line longer than kLongestLine
+// means the file is not a settings file (UnusableFileFault, "the first line
+// of "Kestrova.INI" is longer than 64 KiB: not a settings file"): it is not
+// read on, nor ever replaced or backed up.
 //
 // When the file is missing, cannot be read or has fewer than eight lines, it
 // is replaced, once, by eight lines "0" and read again, so every field shows
 // "0". The bytes of a short or unreadable file are kept first as
-// "Kestrova.INI.bak", with the file's own permissions. Raises FileFault when
+// "Kestrova.INI.bak", with the file's owner and read and write permissions.
+// Raises FileFault when
 // that recovery fails; the fields may then be partly filled. A path that is
 // no regular file (UnusableFileFault) is reported at once and never replaced.
 void ReadIni(CalcPanel& panel);
@@ -63,8 +44,10 @@ void ReadIniFile(CalcPanel& panel, const std::string& path);
 // one step, so the file holds either the old lines or the new ones, never a
 // part. A file this user may not write, or that has no write permission at
 // all, is not replaced ("Permission denied"). Where the directory does not
-// allow a new file but the file itself is writable, the file is rewritten in
-// place instead. Raises FileFault when the save fails.
+// allow a new file, or the new file cannot keep the old one's owner, the
+// file is rewritten in place instead. A file that is not a settings file (see
+// ReadIni), or a field whose line would be longer than kLongestLine, is
+// refused before anything is written. Raises FileFault when the save fails.
 void WriteIni(const CalcPanel& panel);
 
 }  // namespace kestrova

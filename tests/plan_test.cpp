@@ -19,6 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 #include "core/calculation.h"
 #include "plan/formats.h"
@@ -121,6 +123,11 @@ TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
              UsageCase{{"--threads", "0", "900"}, 2, "--threads \"0\": not a count from 1 to 64"},
              UsageCase{{"--band", "--step", "1e-12"}, 2, "the band has 100000000000001 channels, more than --max-channels (100000000)"},
              UsageCase{{"--band", "--step", "10", "--max-channels", "10"}, 2, "the band has 11 channels"},
+             // Counts beyond a channel number are refused, never wrapped.
+             UsageCase{{"--band", "--step", "1e-320"}, 2, "the band from FL to FH at this Step has too many channels"},
+             UsageCase{{"--band", "--fl", "-1e308", "--fh", "1e308", "--step", "1"}, 2, "too many channels"},
+             UsageCase{{"--band", "--fl", "0", "--fh", "9.223372036854775808e18", "--step", "1", "--max-channels",
+                        "9223372036854775807"}, 2, "too many channels"},
          }) {
         const PlanRun run = Plan(c.args);
         EXPECT_EQ(run.status, c.status) << testing::PrintToString(c.args);
@@ -349,8 +356,12 @@ TEST_F(PlanProgram, OutputReplacesOnlyARegularFile) {
         EXPECT_EQ(full.error, "\"full\": write failed: No space left on device");
         EXPECT_TRUE(fs::is_character_file("null") && fs::is_character_file("full"));
     }
+    fs::create_symlink("Kestrova.INI", "link.ini");
     for (const auto& [output, error] : {std::pair{".", "-o: \".\" is a directory"},
-                                        {"Kestrova.INI", "-o: \"Kestrova.INI\" is the settings file this run reads"}}) {
+                                        {"Kestrova.INI", "-o: \"Kestrova.INI\" is the settings file this run reads"},
+                                        {"./Kestrova.INI", "-o: \"./Kestrova.INI\" is the settings file"},
+                                        {"link.ini", "-o: \"link.ini\" is the settings file"},
+                                        {"/proc/self/cwd/Kestrova.INI", "-o: \"/proc/self/cwd/Kestrova.INI\" is the settings file"}}) {
         const PlanRun run = Plan({"-o", output, "900.2"});
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.error.starts_with(error)) << run.error;
@@ -358,30 +369,79 @@ TEST_F(PlanProgram, OutputReplacesOnlyARegularFile) {
     EXPECT_EQ(Read("Kestrova.INI"), kExample);
 }
 
-// A run stopped by a signal leaves the old output as it was and no
-// temporary file.
+// A run stopped by any signal that ends it, or by a file size limit, leaves
+// the old output as it was and no temporary file.
 TEST_F(PlanProgram, InterruptedRunLeavesTheOldOutput) {
-    std::ofstream("out.csv") << "old";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::string error;
-        plan::RunPlan({"--band", "--step", "0.0001", "-o", "out.csv"}, [](std::string_view) {}, false, error);
-        ::_exit(0);
-    }
     const auto temporaries = [] {
         int count = 0;
         for (const auto& entry : fs::directory_iterator("."))
             count += entry.path().filename().string().starts_with("out.csv.tmp") ? 1 : 0;
         return count;
     };
-    for (int i = 0; i < 500 && temporaries() == 0; ++i) ::usleep(10000);
-    EXPECT_EQ(temporaries(), 1);
-    ::kill(child, SIGINT);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
-    EXPECT_EQ(Read("out.csv"), "old");
-    EXPECT_EQ(temporaries(), 0);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGALRM, SIGUSR1, 0}) {
+        std::ofstream("out.csv") << "old";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const rlimit limit{1 << 20, 1 << 20};
+            if (signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::string error;
+            const int status =
+                plan::RunPlan({"--band", "--step", "0.0001", "-o", "out.csv"}, [](std::string_view) {}, false, error);
+            ::_exit(status == 2 && error == "\"out.csv\": write failed: File too large" ? 42 : status);
+        }
+        int status = 0;
+        if (signal != 0) {
+            for (int i = 0; i < 500 && temporaries() == 0; ++i) ::usleep(10000);
+            EXPECT_EQ(temporaries(), 1) << strsignal(signal);
+            ::kill(child, signal);
+        }
+        ::waitpid(child, &status, 0);
+        if (signal != 0) EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
+        else EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 42) << "a file size limit is a write error";
+        EXPECT_EQ(Read("out.csv"), "old");
+        EXPECT_EQ(temporaries(), 0);
+    }
+}
+
+// What the planner writes is never a program: the output gets the read and
+// write bits of the file it replaces; another user's file in a shared
+// directory is refused, as output and as settings.
+TEST_F(PlanProgram, OutputNeverBecomesAProgramOfOurs) {
+    std::ofstream("out.csv") << "old";
+    ::chmod("out.csv", 06777);
+    EXPECT_EQ(Plan({"-o", "out.csv", "900.2"}).status, 0);
+    struct stat info {};
+    ASSERT_EQ(::stat("out.csv", &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0666u);
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
+    fs::create_directory("shared");
+    ::chmod("shared", 01777);
+    for (const char* name : {"shared/out.csv", "shared/theirs.ini"}) {
+        std::ofstream(name) << kExample;
+        ASSERT_EQ(::chown(name, 65534, 65534), 0);
+    }
+    for (const auto& args : {std::vector<std::string>{"-o", "shared/out.csv", "900.2"},
+                             std::vector<std::string>{"--ini", "shared/theirs.ini", "900.2"}}) {
+        const PlanRun run = Plan(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.error.find("belongs to another user (nobody) in a shared directory"), std::string::npos) << run.error;
+    }
+    EXPECT_EQ(Read("shared/out.csv"), kExample);
+}
+
+// Text from the settings file reaches a terminal only as visible escapes.
+TEST_F(PlanProgram, TextTableShowsControlCharactersAsEscapes) {
+    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n\x1b]2;pwned\x07\x1b[2J\r\n950\r\n2\r\n900\r\n";
+    const PlanRun run = Plan({"--format", "text", "900.2\x7f"}, true);
+    EXPECT_EQ(run.status, 2) << "the wanted text is no number";
+    const PlanRun table = Plan({"--format", "text", "900.2"}, true);
+    EXPECT_EQ(table.status, 1);
+    EXPECT_NE(table.out.find("\\x1b]2;pwned\\x07\\x1b[2J"), std::string::npos) << table.out;
+    for (const char c : table.out) {
+        const auto byte = static_cast<unsigned char>(c);
+        EXPECT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7f)) << int(byte);
+    }
+    EXPECT_EQ(plan::Visible("a\tb\x7f\xc2\x9b\xc2\xb5"), "a\\x09b\\x7f\\u009b\xc2\xb5");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestrova {
+namespace kestrova::files {
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates
 // or code points beyond U+10FFFF).
@@ -14,4 +14,4 @@ bool IsValidUtf8(std::string_view bytes);
 // byte one character, so that no byte is lost or replaced.
 std::string TextFromFileLine(std::string_view bytes);
 
-}  // namespace kestrova
+}  // namespace kestrova::files

@@ -1,7 +1,7 @@
 // UTF-8 validation and the Latin-1 reading of other lines.
-#include "settings/text_encoding.h"
+#include "files/text_encoding.h"
 
-namespace kestrova {
+namespace kestrova::files {
 
 bool IsValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
@@ -55,4 +55,4 @@ std::string TextFromFileLine(std::string_view bytes) {
     return text;
 }
 
-}  // namespace kestrova
+}  // namespace kestrova::files

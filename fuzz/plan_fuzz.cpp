@@ -1,0 +1,101 @@
+// kestrova-plan's whole path in process, on arguments and a settings file
+// made from the fuzzer's bytes, in every format, output to memory: it never
+// throws out of its entry or aborts, exits 0, 1 or 2, and what it writes as
+// CSV or JSON is valid CSV or JSON.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plan/plan.h"
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+// RFC 4180 as the planner writes it: 17 fields a record, CR LF after each.
+void RequireCsv(std::string_view text) {
+    std::size_t fields = 1;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') ++i;
+            else if (c == '"') quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            ++fields;
+        } else if (c == '\r') {
+            Require(i + 1 < text.size() && text[i + 1] == '\n' && fields == 17);
+            ++i;
+            fields = 1;
+        } else {
+            Require(c != '\n');
+        }
+    }
+    Require(!quoted && fields == 1 && text.ends_with("\r\n"));
+}
+
+// Options that would write files, outlast a fuzzing run or change the format
+// being checked are taken out; the rest goes as it came.
+bool Kept(std::string_view arg) {
+    for (std::string_view option : {"--output", "--ini", "--max-channels", "--threads", "--format"})
+        if (arg.starts_with(option)) return false;
+    return arg != "-o";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
+    const auto dir = base / ("kestrova-plan-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    return 0;
+}
+
+// The first byte picks the format; then the settings file's bytes, then the
+// arguments, separated by NUL bytes.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    static constexpr const char* kFormats[] = {"text", "csv", "json", "c-header"};
+    const char* format = kFormats[data[0] % 4];
+    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::size_t end = std::min(rest.find('\0'), rest.size());
+    std::ofstream("fuzz.ini", std::ios::binary | std::ios::trunc) << rest.substr(0, end);
+
+    std::vector<std::string> args = {"--ini", "fuzz.ini", "--max-channels", "3000", "--threads", "2", "--format", format};
+    bool informational = false;
+    std::string_view tail = end < rest.size() ? rest.substr(end + 1) : std::string_view();
+    while (!tail.empty()) {
+        const std::size_t nul = std::min(tail.find('\0'), tail.size());
+        const std::string_view arg = tail.substr(0, nul);
+        if (Kept(arg)) args.emplace_back(arg);
+        informational = informational || arg == "-h" || arg == "--help" || arg == "--version";
+        tail = nul < tail.size() ? tail.substr(nul + 1) : std::string_view();
+    }
+
+    std::string out;
+    std::string error;
+    int status = -1;
+    try {
+        status = kestrova::plan::RunPlan(args, [&out](std::string_view bytes) { out.append(bytes); }, false, error);
+    } catch (...) {
+        std::abort();  // nothing may leave the entry
+    }
+    Require(status == 0 || status == 1 || status == 2);
+    Require((status == 2) == !error.empty());
+    if (status == 2 || informational) return 0;
+    if (format == std::string_view("csv")) RequireCsv(out);
+    if (format == std::string_view("json")) Require(nlohmann::json::accept(out));
+    return 0;
+}

@@ -134,7 +134,7 @@ TEST_F(Window, CaptionsAlignmentAndFocus) {
     for (const QLineEdit* box : window.findChildren<QLineEdit*>()) {
         EXPECT_EQ(box->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft) << box->objectName().toStdString();
         EXPECT_FALSE(box->isReadOnly());
-        EXPECT_EQ(box->maxLength(), std::numeric_limits<int>::max());
+        EXPECT_EQ(box->maxLength(), 65536) << "the longest settings line";
     }
 }
 
@@ -395,13 +395,29 @@ TEST_F(Window, FailingLoadIsReportedAndTheWindowStillOpens) {
     EXPECT_EQ(reports_[1], QStringLiteral("The settings could not be saved.\n\"Kestrova.INI\" is a directory, not a regular file"));
 }
 
+// The longest line a settings file holds goes through a box whole; a longer
+// one is no settings file, reported and left as it is; a paste of 50 MB is
+// cut at the box's limit.
 TEST_F(Window, LongFieldSurvivesTheTextBox) {
-    const std::string longValue(100000, '7');
-    Put(longValue + "\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
+    const std::string longest(65536, '7');
+    const std::string rest = "\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n";
+    Put(longest + rest);
     Open();
-    EXPECT_EQ(window_->Panel().Text(Field::Fl), longValue);
+    EXPECT_EQ(window_->Panel().Text(Field::Fl), longest);
+    window_->Panel().SetText(Field::Fh, std::string(50'000'000, '9'));
+    EXPECT_EQ(window_->Panel().Text(Field::Fh).size(), 65536u);
+    window_->Panel().SetText(Field::Fh, "1");
     EXPECT_TRUE(window_->close());
-    EXPECT_EQ(Saved(), longValue + "\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
+    EXPECT_EQ(Saved(), longest + rest);
+
+    Put(longest + "7" + rest);
+    Open();
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0], QStringLiteral("The settings could not be loaded.\nthe first line of \"Kestrova.INI\" is longer "
+                                          "than 64 KiB: not a settings file"));
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(Saved(), longest + "7" + rest);
+    EXPECT_FALSE(fs::exists("Kestrova.INI.bak"));
 }
 
 TEST_F(Window, PanelReadsAndWritesTheBoxesThemselves) {

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QTextOption>
 #include <cstdio>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -165,8 +164,10 @@ void Kestrova::Build() {
         box->setObjectName(QString::fromLatin1(FieldName(spec.field).data()));
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         box->setAccessibleName(QString::fromLatin1(spec.accessibleName));
-        // The default limit of 32767 characters would cut a long saved value.
-        box->setMaxLength(std::numeric_limits<int>::max());
+        // As long as the longest line the settings file holds, so a loaded
+        // value always fits whole, while a paste of megabytes is cut there
+        // instead of freezing the window.
+        box->setMaxLength(static_cast<int>(kLongestLine));
         if (spec.font == BoxFont::Bold12) box->setFont(BoldSans(12));
         if (spec.font == BoxFont::Bold975) box->setFont(BoldSans(9.75));
         place(box, spec.left, spec.top, spec.width, spec.height);

@@ -42,7 +42,7 @@ void CloseWindowsOnTerminate(QApplication& app) {
 }  // namespace
 
 int main(int, char** argv) {
-    if (const auto problem = kestrova::DisplayProblem()) {
+    if (const auto problem = kestrova::ChooseDisplay()) {
         std::fprintf(stderr, "kestrova: %s\n", problem->c_str());
         return 1;
     }

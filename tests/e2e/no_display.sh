@@ -17,4 +17,7 @@ check() {
 check -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
 check -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987
 check DISPLAY=:987 QT_QPA_PLATFORM=xcb
+# A Wayland socket that is gone, with no X server to fall back on.
+check -u DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR=/nonexistent WAYLAND_DISPLAY=wayland-gone
+check -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=/nonexistent/wayland-0
 exit $status

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/x_client.h"
+#include "tools/x_client.h"
 
 namespace {
 

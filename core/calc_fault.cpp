@@ -14,10 +14,9 @@ const char* FaultWords(FaultKind kind) {
     return "arithmetic fault";
 }
 
-CalcFault::CalcFault(FaultKind kind, FaultSite site, std::string stopped, std::string inputs)
+CalcFault::CalcFault(FaultKind kind, std::string stopped, std::string inputs)
     : std::runtime_error(inputs.empty() ? stopped : stopped + "\n" + inputs),
       kind_(kind),
-      site_(site),
       stopped_(std::move(stopped)),
       inputs_(std::move(inputs)) {}
 

@@ -49,20 +49,17 @@ class CalcFault : public std::runtime_error {
 public:
     // A fault with no site: what() is the kind's words.
     explicit CalcFault(FaultKind kind) : std::runtime_error(FaultWords(kind)), kind_(kind) {}
-    CalcFault(FaultKind kind, FaultSite site, std::string stopped, std::string inputs);
+    // A fault the calculation describes: what stopped and what was read.
+    CalcFault(FaultKind kind, std::string stopped, std::string inputs);
 
     FaultKind Kind() const noexcept { return kind_; }
-    FaultSite Site() const noexcept { return site_; }
     // "The calculation stopped at R = Fref / Step: division by zero."
     const std::string& Stopped() const noexcept { return stopped_; }
-    // "Step reads as 0 (its box holds "0,5")." Empty for a fault with no site.
-    const std::string& Inputs() const noexcept { return inputs_; }
     // The two lines on one, for a table cell or a log line.
     std::string OneLine() const;
 
 private:
     FaultKind kind_;
-    FaultSite site_ = FaultSite::Unknown;
     std::string stopped_;
     std::string inputs_;
 };

@@ -29,8 +29,37 @@ inline constexpr std::array<Field, kFieldCount> kAllFields = {
     Field::Rt, Field::St, Field::Pt, Field::Ct, Field::Gt,
 };
 
+// What everything outside the calculation calls a field, in one table.
+struct FieldInfo {
+    std::string_view name;            // the control's name: "Fl", "DacGain", "Rt"
+    std::string_view caption;         // the caption beside its box: "FL", "R  0x"; none for Results
+    std::string_view spoken;          // what a screen reader says for the box
+    std::string_view term;            // the field in formulas and messages: "FL", "DAC Gain", "Rt"
+    int settingsLine;                 // its line in the settings file, 1 to 8; 0 for an output
+    std::string_view option;          // kestrova-plan's option for it, or none
+};
+
+inline constexpr std::array<FieldInfo, kFieldCount> kFieldTable = {{
+    {"Fl", "FL", "FL", "FL", 1, "--fl"},
+    {"Fh", "FH", "FH", "FH", 2, "--fh"},
+    {"Fstep", "Step", "Step", "Step", 3, "--step"},
+    {"Fo", "F0", "F0", "F0", 4, "--f0"},
+    {"Fref", "Fref", "Fref", "Fref", 5, "--fref"},
+    {"Fosc", "Fosc", "Fosc", "Fosc", 6, "--fosc"},
+    {"DacGain", "DAC Gain", "DAC Gain", "DAC Gain", 7, "--dac-gain"},
+    {"Fout", "Wanted Fout", "Wanted Fout", "Fout", 8, ""},
+    {"Results", "", "Summary", "Results", 0, ""},
+    {"Rt", "R  0x", "R register, hexadecimal", "Rt", 0, ""},
+    {"St", "S  0x", "S register, hexadecimal", "St", 0, ""},
+    {"Pt", "P  0x", "P register, hexadecimal", "Pt", 0, ""},
+    {"Ct", "C  0x", "C register, hexadecimal", "Ct", 0, ""},
+    {"Gt", "G  0x", "G register, hexadecimal", "Gt", 0, ""},
+}};
+
+constexpr const FieldInfo& Info(Field field) { return kFieldTable[static_cast<std::size_t>(field)]; }
+
 // The control name of a field ("Fl", "DacGain", "Rt", ...).
-std::string_view FieldName(Field field);
+constexpr std::string_view FieldName(Field field) { return Info(field).name; }
 
 // A 24-bit RGB colour.
 struct Rgb {

@@ -28,64 +28,49 @@ constexpr double kGainCodeScale = 1.66;
 using detail::Beyond32Bits;
 using detail::Computed;
 
-// The last short text converted from each field and its number, per thread.
-// The same text always reads as the same number, so a parameter that stays
-// as it was from one calculation to the next (a second press of Calculate,
-// or kestrova-plan's channels) is converted once; the field itself is still
-// read every time the calculation needs it.
-struct ReadMemo {
-    static constexpr std::size_t kLongest = 64;  // longer texts are not kept
-    std::array<std::string, kFieldCount> text;
-    std::array<double, kFieldCount> value{};
-    std::array<bool, kFieldCount> known{};
-};
-
 // One read of a field: the panel's own text where it holds it, else a copy.
 const std::string& FieldText(const CalcPanel& panel, Field field, std::string& copy) {
     if (const std::string* held = panel.HeldText(field)) return *held;
     return copy = panel.Text(field);
 }
 
-// A field's number; a text beyond the double range faults as the reading of
-// that field.
-double Read(const CalcPanel& panel, Field field, ReadMemo& memo) {
+// A field's number, recorded with its text; a text beyond the double range
+// faults as the reading of that field.
+double Read(const CalcPanel& panel, Field field, CalculationMemo& memo) {
     std::string copy;
     const std::string& text = FieldText(panel, field, copy);
-    const auto i = static_cast<std::size_t>(field);
-    if (memo.known[i] && memo.text[i] == text) return memo.value[i];
-    double value = 0;
+    CalculationMemo::Reading& reading = memo.readings[static_cast<std::size_t>(field)];
+    if (reading.known && reading.text == text) return reading.value;
+    reading.text = text;
+    reading.known = false;
     try {
-        value = NumberFromText(text);
+        reading.value = NumberFromText(text);
     } catch (const CalcFault& fault) {
-        throw detail::DescribeReadingFault(panel, fault.Kind(), field);
+        throw detail::DescribeReadingFault(fault.Kind(), field, text);
     }
-    memo.known[i] = text.size() <= ReadMemo::kLongest;
-    if (memo.known[i]) {
-        memo.text[i] = text;
-        memo.value[i] = value;
-    }
-    return value;
+    reading.known = true;
+    return reading.value;
 }
 
 // One formula with its fault test; a fault names the formula's site.
 template <class Formula, class... Operands>
-double Evaluated(const CalcPanel& panel, FaultSite site, std::initializer_list<Computed> computed, Formula formula,
-               Operands... operands) {
+double Evaluated(const CalculationMemo& memo, FaultSite site, std::initializer_list<Computed> computed,
+                 Formula formula, Operands... operands) {
     try {
         return detail::Evaluate(formula, operands...);
     } catch (const CalcFault& fault) {
-        throw detail::DescribeFault(panel, fault.Kind(), site, computed);
+        throw detail::DescribeFault(memo, fault.Kind(), site, computed);
     }
 }
 
 // A formula's result as a register value; out of the 32-bit range it faults
 // naming the register and the value.
-std::int32_t Register(const CalcPanel& panel, FaultSite site, const char* name, double value,
+std::int32_t Register(const CalculationMemo& memo, FaultSite site, const char* name, double value,
                       std::int32_t (*convert)(double), std::initializer_list<Computed> computed = {}) {
     try {
         return convert(value);
     } catch (const CalcFault& fault) {
-        throw detail::DescribeFault(panel, fault.Kind(), site, computed, Beyond32Bits{name, value});
+        throw detail::DescribeFault(memo, fault.Kind(), site, computed, Beyond32Bits{name, value});
     }
 }
 
@@ -117,13 +102,13 @@ void WriteRegister(CalcPanel& panel, Field field, std::int32_t value, std::size_
 
 }  // namespace
 
-void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values) {
-    thread_local ReadMemo memo;
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values,
+                        CalculationMemo& memo) {
     // 1. Reference divider.
     double a = Read(panel, Field::Fstep, memo);
     double b = Read(panel, Field::Fref, memo);
-    const std::int32_t r = Register(panel, FaultSite::R, "R",
-                                    Evaluated(panel, FaultSite::R, {}, [](double s, double f) { return f / s; }, a, b),
+    const std::int32_t r = Register(memo, FaultSite::R, "R",
+                                    Evaluated(memo, FaultSite::R, {}, [](double s, double f) { return f / s; }, a, b),
                                     RoundToInt32);
 
     // 2. Main divider: the number of steps from F0 to the wanted frequency.
@@ -131,8 +116,8 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     a = Read(panel, Field::Fstep, memo);
     double w = Read(panel, Field::Fout, memo);
     const std::int32_t n = Register(
-        panel, FaultSite::N, "N",
-        Evaluated(panel, FaultSite::N, {},
+        memo, FaultSite::N, "N",
+        Evaluated(memo, FaultSite::N, {},
                 [](double f, double s, double want) { return std::fabs((want - f) / s); }, f0, a, w),
         RoundToInt32);
 
@@ -140,13 +125,13 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     b = Read(panel, Field::Fref, memo);
     f0 = Read(panel, Field::Fo, memo);
     const double achievedFout =
-        Evaluated(panel, FaultSite::Achieved, {{"R", static_cast<double>(r)}, {"N", static_cast<double>(n)}},
+        Evaluated(memo, FaultSite::Achieved, {{"R", static_cast<double>(r)}, {"N", static_cast<double>(n)}},
                 [](double nn, double f, double rr, double f00) { return nn * f / rr + f00; },
                 static_cast<double>(n), b, static_cast<double>(r), f0);
 
     // 4. Mismatch: strictly more than the tolerance.
     w = Read(panel, Field::Fout, memo);
-    const bool mismatch = Evaluated(panel, FaultSite::Mismatch, {{"the achieved Fout", achievedFout}},
+    const bool mismatch = Evaluated(memo, FaultSite::Mismatch, {{"the achieved Fout", achievedFout}},
                                   [](double x, double want) { return std::fabs(x - want); }, achievedFout, w) >
                           kMismatchTolerance;
 
@@ -157,15 +142,15 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
 
     // 7. P and S.
     const std::int32_t p = Register(
-        panel, FaultSite::PS, "P",
-        Evaluated(panel, FaultSite::PS, {{"N", static_cast<double>(n)}}, [](double nn, double k) { return nn / k; }, static_cast<double>(n),
+        memo, FaultSite::PS, "P",
+        Evaluated(memo, FaultSite::PS, {{"N", static_cast<double>(n)}}, [](double nn, double k) { return nn / k; }, static_cast<double>(n),
                 kSplit),
         FloorToInt32, {{"N", static_cast<double>(n)}});
     std::int32_t s = 0;
     try {
         s = CheckedInt32(std::int64_t{n} - CheckedInt32(std::int64_t{p} * 32));
     } catch (const CalcFault& fault) {
-        throw detail::DescribeFault(panel, fault.Kind(), FaultSite::PS, {{"N", static_cast<double>(n)}});
+        throw detail::DescribeFault(memo, fault.Kind(), FaultSite::PS, {{"N", static_cast<double>(n)}});
     }
 
     // 8. DAC code, centred on 512, from the achieved frequency as written.
@@ -173,8 +158,8 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     double fo = Read(panel, Field::Fosc, memo);
     double y = Read(panel, Field::Fout, memo);
     const std::int32_t c = Register(
-        panel, FaultSite::C, "C",
-        Evaluated(panel, FaultSite::C, {},
+        memo, FaultSite::C, "C",
+        Evaluated(memo, FaultSite::C, {},
                 [](double gg, double osc, double out) { return kDacCentre - (osc - out) * gg + kHalf; }, g, fo, y),
         FloorToInt32);
 
@@ -184,19 +169,19 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     const double h = Read(panel, Field::Fh, memo);
     const double f0Again = Read(panel, Field::Fo, memo);
     const double gain = Evaluated(
-        panel, FaultSite::Gain, {},
+        memo, FaultSite::Gain, {},
         [](double out, double f, double high, double f2) { return ((out - f) * kGainScale) / (high - f2); }, y, f0, h,
         f0Again);
 
     // 10. Gain code.
     const std::int32_t gCode = Register(
-        panel, FaultSite::G, "G",
-        Evaluated(panel, FaultSite::G, {{"gain", gain}}, [](double gn) { return (1.0 / gn - 1.0) * kGainCodeScale; },
+        memo, FaultSite::G, "G",
+        Evaluated(memo, FaultSite::G, {{"gain", gain}}, [](double gn) { return (1.0 / gn - 1.0) * kGainCodeScale; },
                 gain),
         FloorToInt32, {{"gain", gain}});
 
     // 11. Summary, built in a buffer that keeps its memory between calculations.
-    thread_local std::string summary;
+    std::string& summary = memo.summary;
     summary.clear();
     summary += "R ";
     summary += FormatPattern(r, "####", decimalSeparator);
@@ -222,6 +207,11 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     WriteRegister(panel, Field::Ct, c, 3);
     WriteRegister(panel, Field::Gt, gCode, 2);
     values = RegisterValues{r, n, p, s, c, gCode, achievedFout, achievedDigits, gain, mismatch};
+}
+
+void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values) {
+    CalculationMemo memo;
+    CalculateRegisters(panel, decimalSeparator, values, memo);
 }
 
 void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator) {

@@ -41,21 +41,7 @@ SiteWords WordsFor(FaultSite site) {
     return {"a formula", {}, 0};
 }
 
-std::string_view Caption(Field field) {
-    switch (field) {
-    case Field::Fl: return "FL";
-    case Field::Fh: return "FH";
-    case Field::Fstep: return "Step";
-    case Field::Fo: return "F0";
-    case Field::DacGain: return "DAC Gain";
-    default: return FieldName(field);  // Fref, Fosc, Fout
-    }
-}
-
-std::string Number(double value) {
-    std::string text = TextFromNumber(value);
-    return text.substr(text.front() == ' ' ? 1 : 0);
-}
+std::string_view Caption(Field field) { return Info(field).term; }
 
 // At most 24 characters of the box's text, cut at a character boundary.
 std::string Quoted(std::string_view text) {
@@ -84,7 +70,7 @@ std::string BoxNote(std::string_view text, std::string_view owner) {
 
 struct Reading {
     Field field;
-    std::string text;
+    std::string_view text;
     std::optional<double> value;  // none: beyond the double range
 };
 
@@ -95,7 +81,7 @@ std::string GroupClause(std::span<const Reading* const> group) {
         if (i > 0) names += i + 1 == group.size() ? " and " : ", ";
         names += Caption(group[i]->field);
     }
-    const std::string value = group[0]->value ? Number(*group[0]->value) : "a number beyond the double range";
+    const std::string value = group[0]->value ? NumberText(*group[0]->value) : "a number beyond the double range";
     std::string clause = names + (group.size() == 1 ? " reads as " : group.size() == 2 ? " both read as " : " all read as ") + value;
     std::string notes;
     for (const Reading* reading : group) {
@@ -108,18 +94,14 @@ std::string GroupClause(std::span<const Reading* const> group) {
     return notes.empty() ? clause : clause + " (" + notes + ")";
 }
 
-std::string InputsLine(const CalcPanel& panel, const SiteWords& words, std::initializer_list<Computed> computed) {
+std::string InputsLine(const CalculationMemo& memo, const SiteWords& words, std::initializer_list<Computed> computed) {
     std::vector<std::string> clauses;
-    for (const Computed& value : computed) clauses.push_back(std::string(value.name) + " is " + Number(value.value));
+    for (const Computed& value : computed) clauses.push_back(std::string(value.name) + " is " + NumberText(value.value));
 
     std::vector<Reading> readings;
     for (std::size_t i = 0; i < words.fieldCount; ++i) {
-        Reading reading{words.fields[i], panel.Text(words.fields[i]), std::nullopt};
-        try {
-            reading.value = NumberFromText(reading.text);
-        } catch (const CalcFault&) {
-        }
-        readings.push_back(std::move(reading));
+        const CalculationMemo::Reading& read = memo.readings[static_cast<std::size_t>(words.fields[i])];
+        readings.push_back({words.fields[i], read.text, read.known ? std::optional(read.value) : std::nullopt});
     }
     std::vector<bool> used(readings.size(), false);
     for (std::size_t i = 0; i < readings.size(); ++i) {
@@ -140,21 +122,21 @@ std::string InputsLine(const CalcPanel& panel, const SiteWords& words, std::init
 
 }  // namespace
 
-CalcFault DescribeFault(const CalcPanel& panel, FaultKind kind, FaultSite site,
+CalcFault DescribeFault(const CalculationMemo& memo, FaultKind kind, FaultSite site,
                         std::initializer_list<Computed> computed, std::optional<Beyond32Bits> beyond) {
     const SiteWords words = WordsFor(site);
     std::string stopped = std::string("The calculation stopped at ") + words.formula + ": " + FaultWords(kind);
     if (beyond && kind == FaultKind::Overflow)
-        stopped += std::string(", ") + beyond->name + " = " + Number(beyond->value) + " is beyond the 32-bit range";
+        stopped += std::string(", ") + beyond->name + " = " + NumberText(beyond->value) + " is beyond the 32-bit range";
     stopped += ".";
-    return CalcFault(kind, site, std::move(stopped), InputsLine(panel, words, computed));
+    return CalcFault(kind, std::move(stopped), InputsLine(memo, words, computed));
 }
 
-CalcFault DescribeReadingFault(const CalcPanel& panel, FaultKind kind, Field field) {
+CalcFault DescribeReadingFault(FaultKind kind, Field field, std::string_view text) {
     const std::string caption(Caption(field));
-    return CalcFault(kind, FaultSite::Reading,
+    return CalcFault(kind,
                      "The calculation stopped reading " + caption + ": " + FaultWords(kind) + ".",
-                     caption + "'s box holds " + Quoted(panel.Text(field)) + ", beyond the double range.");
+                     caption + "'s box holds " + Quoted(text) + ", beyond the double range.");
 }
 
 }  // namespace kestrova::detail

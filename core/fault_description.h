@@ -4,9 +4,11 @@
 
 #include <initializer_list>
 #include <optional>
+#include <string_view>
 
 #include "core/calc_fault.h"
 #include "core/calc_panel.h"
+#include "core/calculation.h"
 
 namespace kestrova::detail {
 
@@ -24,11 +26,12 @@ struct Beyond32Bits {
     double value;
 };
 
-CalcFault DescribeFault(const CalcPanel& panel, FaultKind kind, FaultSite site,
+// Built from what the calculation recorded of its readings.
+CalcFault DescribeFault(const CalculationMemo& memo, FaultKind kind, FaultSite site,
                         std::initializer_list<Computed> computed = {},
                         std::optional<Beyond32Bits> beyond = std::nullopt);
 
 // A field whose text holds a number beyond the double range.
-CalcFault DescribeReadingFault(const CalcPanel& panel, FaultKind kind, Field field);
+CalcFault DescribeReadingFault(FaultKind kind, Field field, std::string_view text);
 
 }  // namespace kestrova::detail

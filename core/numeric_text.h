@@ -42,6 +42,10 @@ void AppendInteger(std::string& out, std::int32_t value);
 // so neither can ever reach a field.
 std::string TextFromNumber(double value);
 
+// TextFromNumber without its sign position: "900.2", "-3", "1E+20". For a
+// number inside a sentence or a table cell.
+std::string NumberText(double value);
+
 // A value rounded to 15 significant digits, as TextFromNumber writes it:
 // its digits as an integer, without trailing zeros, and the power of ten
 // that scales them (900.2 gives 9002 and -1; 0 gives 0 and 0). For exact

@@ -12,14 +12,15 @@ std::string_view FieldText(const CalcPanel& panel, Field field, std::string& cop
     return copy = panel.Text(field);
 }
 
-void Compute(CalcPanel& panel, std::string_view wantedText, const Digits15* wantedDigits, ChannelResult& result) {
+void Compute(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText, const Digits15* wantedDigits,
+             ChannelResult& result) {
     result.wantedText.assign(wantedText);
     result.fault.reset();
     result.faultText.clear();
     panel.SetText(Field::Fout, wantedText);
     try {
         // The summary is not part of a plan, so its separator does not matter.
-        CalculateRegisters(panel, ".", result.values);
+        CalculateRegisters(panel, ".", result.values, memo);
     } catch (const CalcFault& fault) {
         result.fault = fault.Kind();
         result.faultText = fault.OneLine();
@@ -44,13 +45,13 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-void ComputeChannel(CalcPanel& panel, std::string_view wantedText, ChannelResult& result) {
-    Compute(panel, wantedText, nullptr, result);
+void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText, ChannelResult& result) {
+    Compute(panel, memo, wantedText, nullptr, result);
 }
 
-void ComputeChannel(CalcPanel& panel, std::string_view wantedText, const Digits15& wantedDigits,
-                    ChannelResult& result) {
-    Compute(panel, wantedText, &wantedDigits, result);
+void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText,
+                    const Digits15& wantedDigits, ChannelResult& result) {
+    Compute(panel, memo, wantedText, &wantedDigits, result);
 }
 
 }  // namespace kestrova::plan

@@ -30,14 +30,15 @@ struct ChannelResult {
 };
 
 // Sets Fout to the wanted text and runs CalculateRegisters on the panel, as a
-// press of Calculate does; the panel keeps the outputs. The result is
-// overwritten (its strings keep their memory from one channel to the next).
-void ComputeChannel(CalcPanel& panel, std::string_view wantedText, ChannelResult& result);
+// press of Calculate does, with the caller's memo; the panel keeps the
+// outputs. The result is overwritten (its strings keep their memory from one
+// channel to the next).
+void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText, ChannelResult& result);
 
 // The same for a wanted frequency whose 15 digits are known already: a
 // band's channel, whose text was made from them.
-void ComputeChannel(CalcPanel& panel, std::string_view wantedText, const Digits15& wantedDigits,
-                    ChannelResult& result);
+void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText,
+                    const Digits15& wantedDigits, ChannelResult& result);
 
 // Text without its leading and trailing blanks.
 std::string_view Trimmed(std::string_view text);

@@ -33,12 +33,4 @@ std::unique_ptr<ChannelWriter> MakeWriter(Format format);
 // line can retitle, clear or otherwise drive the terminal.
 std::string Visible(std::string_view text);
 
-// The error of a channel: the achieved frequency minus the wanted one, each
-// as written with 15 significant digits, as their exact decimal difference
-// (so 900 against 900.2 is -0.2), and that in parts per million of the
-// wanted frequency with three decimals. Nothing when not finite, and no ppm
-// for a wanted frequency of 0.
-std::optional<std::string> ErrorText(const ChannelResult& channel);
-std::optional<std::string> PpmText(const ChannelResult& channel);
-
 }  // namespace kestrova::plan

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -23,7 +24,8 @@
 #include <sys/resource.h>
 
 #include "core/calculation.h"
-#include "plan/formats.h"
+#include "plan/format_parts.h"
+#include "plan/options.h"
 #include "plan/plan.h"
 #include "tests/support/scratch_directory.h"
 
@@ -304,9 +306,34 @@ TEST(PlanError, DecimalDifferenceOfTheWrittenFrequencies) {
         channel.values.achievedDigits = DecimalDigits15(c.achieved);
         channel.wanted = c.wanted;
         channel.wantedDigits = DecimalDigits15(c.wanted);
-        EXPECT_EQ(plan::ErrorText(channel).value_or(""), c.error) << c.achieved << " - " << c.wanted;
-        EXPECT_EQ(plan::PpmText(channel).value_or(""), c.ppm) << c.achieved << " - " << c.wanted;
+        EXPECT_EQ(plan::Errors(channel).error.value_or(""), c.error) << c.achieved << " - " << c.wanted;
+        EXPECT_EQ(plan::Errors(channel).ppm.value_or(""), c.ppm) << c.achieved << " - " << c.wanted;
     }
+}
+
+// The manual describes exactly the options the program takes: every tag of
+// its OPTIONS section, and nothing else.
+TEST(PlanManual, NamesTheSameOptionsAsTheProgram) {
+    std::ifstream manual(KESTROVA_SOURCE_DIR "/plan/kestrova-plan.1");
+    std::set<std::string> named;
+    bool options = false;
+    bool tag = false;
+    for (std::string line; std::getline(manual, line);) {
+        if (line.starts_with(".SH")) options = line == ".SH OPTIONS";
+        if (options && tag) {
+            std::string plain;
+            for (std::size_t i = 0; i < line.size(); ++i) plain += line.compare(i, 2, "\\-") == 0 ? line[++i] : line[i];
+            for (std::size_t at = plain.find('-'); at != std::string::npos; at = plain.find('-', at)) {
+                std::size_t end = at;
+                while (end < plain.size() && (plain[end] == '-' || std::isalnum(static_cast<unsigned char>(plain[end])))) ++end;
+                named.insert(plain.substr(at, end - at));
+                at = end;
+            }
+        }
+        tag = line == ".TP";
+    }
+    const std::vector<std::string> spellings = plan::OptionSpellings();
+    EXPECT_EQ(named, std::set<std::string>(spellings.begin(), spellings.end()));
 }
 
 // Blocks of channels computed on several threads come out in order: the same

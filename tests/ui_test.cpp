@@ -459,7 +459,8 @@ TEST_F(Window, PlanChannelsAreTheWindowsDigits) {
         reports_.clear();
         QTest::mouseClick(Calculate(), Qt::LeftButton);
         plan::ChannelResult channel;
-        plan::ComputeChannel(memory, inputs[7], channel);
+        CalculationMemo memo;
+        plan::ComputeChannel(memory, memo, inputs[7], channel);
         EXPECT_EQ(channel.fault.has_value(), !reports_.empty()) << inputs[7];
         for (Field field : kAllFields) {
             if (field == Field::Results) continue;  // not part of a plan

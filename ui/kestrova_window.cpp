@@ -32,9 +32,9 @@ namespace {
 constexpr int kClientWidth = 7185;  // twips
 constexpr int kClientHeight = 3030;
 
+// Each caption is the one the field table gives the box it names.
 struct LabelSpec {
     const char* name;
-    const char* caption;
     int left, top, width, height;
     Qt::Alignment alignment;
     Field buddy;  // the box the caption names
@@ -44,19 +44,19 @@ constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignTop;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
 
 constexpr LabelSpec kLabels[] = {
-    {"Label5", "FL", 90, 105, 855, 255, kCentred, Field::Fl},
-    {"Label4", "FH", 1050, 105, 855, 255, kCentred, Field::Fh},
-    {"Label3", "Step", 2010, 105, 1095, 255, kCentred, Field::Fstep},
-    {"Label2", "F0", 90, 690, 855, 255, kCentred, Field::Fo},
-    {"Label9", "Fref", 1050, 690, 975, 255, kCentred, Field::Fref},
-    {"Label8", "Fosc", 2130, 690, 975, 255, kCentred, Field::Fosc},
-    {"Label7", "DAC Gain", 3210, 690, 735, 255, kCentred, Field::DacGain},
-    {"Label10", "Wanted Fout", 75, 1440, 1335, 255, kCentred, Field::Fout},
-    {"Label12", "R  0x", 4500, 525, 510, 375, kRight, Field::Rt},
-    {"Label14", "S  0x", 4485, 900, 525, 375, kRight, Field::St},
-    {"Label13", "P  0x", 4500, 1275, 510, 375, kRight, Field::Pt},
-    {"Label15", "C  0x", 4470, 1605, 540, 375, kRight, Field::Ct},
-    {"Label1", "G  0x", 4455, 1965, 555, 270, kRight, Field::Gt},
+    {"Label5", 90, 105, 855, 255, kCentred, Field::Fl},
+    {"Label4", 1050, 105, 855, 255, kCentred, Field::Fh},
+    {"Label3", 2010, 105, 1095, 255, kCentred, Field::Fstep},
+    {"Label2", 90, 690, 855, 255, kCentred, Field::Fo},
+    {"Label9", 1050, 690, 975, 255, kCentred, Field::Fref},
+    {"Label8", 2130, 690, 975, 255, kCentred, Field::Fosc},
+    {"Label7", 3210, 690, 735, 255, kCentred, Field::DacGain},
+    {"Label10", 75, 1440, 1335, 255, kCentred, Field::Fout},
+    {"Label12", 4500, 525, 510, 375, kRight, Field::Rt},
+    {"Label14", 4485, 900, 525, 375, kRight, Field::St},
+    {"Label13", 4500, 1275, 510, 375, kRight, Field::Pt},
+    {"Label15", 4470, 1605, 540, 375, kRight, Field::Ct},
+    {"Label1", 4455, 1965, 555, 270, kRight, Field::Gt},
 };
 
 enum class BoxFont { Default, Bold12, Bold975 };
@@ -65,26 +65,27 @@ struct BoxSpec {
     Field field;
     int left, top, width, height;
     BoxFont font;
-    const char* accessibleName;  // what a screen reader says for the box
 };
 
 // In tab order. Results sits between Calculate and Rt in the chain, and G's
 // box comes before C's.
 constexpr BoxSpec kBoxes[] = {
-    {Field::Fl, 90, 345, 855, 285, BoxFont::Default, "FL"},
-    {Field::Fh, 1050, 345, 855, 285, BoxFont::Default, "FH"},
-    {Field::Fstep, 2010, 345, 1095, 285, BoxFont::Default, "Step"},
-    {Field::Fo, 90, 930, 855, 285, BoxFont::Default, "F0"},
-    {Field::Fref, 1050, 930, 975, 285, BoxFont::Default, "Fref"},
-    {Field::Fosc, 2130, 930, 975, 285, BoxFont::Default, "Fosc"},
-    {Field::DacGain, 3210, 930, 735, 285, BoxFont::Default, "DAC Gain"},
-    {Field::Fout, 75, 1710, 2040, 405, BoxFont::Bold12, "Wanted Fout"},
-    {Field::Rt, 5055, 480, 1335, 285, BoxFont::Bold975, "R register, hexadecimal"},
-    {Field::St, 5055, 840, 1335, 285, BoxFont::Bold975, "S register, hexadecimal"},
-    {Field::Pt, 5055, 1200, 1335, 285, BoxFont::Bold975, "P register, hexadecimal"},
-    {Field::Gt, 5055, 1920, 1335, 285, BoxFont::Bold975, "G register, hexadecimal"},
-    {Field::Ct, 5055, 1560, 1335, 285, BoxFont::Bold975, "C register, hexadecimal"},
+    {Field::Fl, 90, 345, 855, 285, BoxFont::Default},
+    {Field::Fh, 1050, 345, 855, 285, BoxFont::Default},
+    {Field::Fstep, 2010, 345, 1095, 285, BoxFont::Default},
+    {Field::Fo, 90, 930, 855, 285, BoxFont::Default},
+    {Field::Fref, 1050, 930, 975, 285, BoxFont::Default},
+    {Field::Fosc, 2130, 930, 975, 285, BoxFont::Default},
+    {Field::DacGain, 3210, 930, 735, 285, BoxFont::Default},
+    {Field::Fout, 75, 1710, 2040, 405, BoxFont::Bold12},
+    {Field::Rt, 5055, 480, 1335, 285, BoxFont::Bold975},
+    {Field::St, 5055, 840, 1335, 285, BoxFont::Bold975},
+    {Field::Pt, 5055, 1200, 1335, 285, BoxFont::Bold975},
+    {Field::Gt, 5055, 1920, 1335, 285, BoxFont::Bold975},
+    {Field::Ct, 5055, 1560, 1335, 285, BoxFont::Bold975},
 };
+
+QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 constexpr int kCalculate[] = {645, 2235, 990, 495};
 constexpr int kResults[] = {2190, 1380, 2115, 1185};
@@ -147,7 +148,7 @@ void Kestrova::Build() {
 
     std::vector<std::pair<QLabel*, Field>> captions;
     for (const LabelSpec& spec : kLabels) {
-        auto* label = new QLabel(QString::fromLatin1(spec.caption), this);
+        auto* label = new QLabel(Latin1(Info(spec.buddy).caption), this);
         label->setObjectName(QString::fromLatin1(spec.name));
         label->setAlignment(spec.alignment);
         place(label, spec.left, spec.top, spec.width, spec.height);
@@ -161,9 +162,9 @@ void Kestrova::Build() {
     };
     for (const BoxSpec& spec : kBoxes) {
         auto* box = new QLineEdit(this);
-        box->setObjectName(QString::fromLatin1(FieldName(spec.field).data()));
+        box->setObjectName(Latin1(FieldName(spec.field)));
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        box->setAccessibleName(QString::fromLatin1(spec.accessibleName));
+        box->setAccessibleName(Latin1(Info(spec.field).spoken));
         // As long as the longest line the settings file holds, so a loaded
         // value always fits whole, while a paste of megabytes is cut there
         // instead of freezing the window.
@@ -190,7 +191,7 @@ void Kestrova::Build() {
             results_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
             results_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
             results_->setTabChangesFocus(true);
-            results_->setAccessibleName(QStringLiteral("Summary"));
+            results_->setAccessibleName(Latin1(Info(Field::Results).spoken));
             PaintBackground(results_, QColor(kResultsGrey));
             place(results_, kResults[0], kResults[1], kResults[2], kResults[3]);
             chain(results_);

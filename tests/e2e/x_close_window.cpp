@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "tests/support/x_client.h"
+#include "tools/x_client.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,5 +1,5 @@
 // XClient on xcb.
-#include "tests/support/x_client.h"
+#include "tools/x_client.h"
 
 #include <chrono>
 #include <cstdlib>

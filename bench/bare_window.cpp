@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("Bare window"));
     window.setFixedSize(479, 202);
-    for (int i = 0; i < 13; ++i) (new QLineEdit(&window))->setGeometry(6 + (i % 4) * 90, 6 + (i / 4) * 30, 80, 19);
+    for (int i = 0; i < 13; ++i)
+        (new QLineEdit(&window))->setGeometry(6 + (i % 4) * 90, 6 + (i / 4) * 30, 80, 19);
     (new QPlainTextEdit(&window))->setGeometry(146, 92, 141, 79);
     window.show();
     return QApplication::exec();

@@ -20,7 +20,10 @@ void NumberFromDigits(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
-BENCHMARK(NumberFromDigits)->RangeMultiplier(4)->Range(1 << 16, 10 << 20)->Complexity(benchmark::oN)
+BENCHMARK(NumberFromDigits)
+    ->RangeMultiplier(4)
+    ->Range(1 << 16, 10 << 20)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 void NumberFromBlanks(benchmark::State& state) {
@@ -29,7 +32,10 @@ void NumberFromBlanks(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
-BENCHMARK(NumberFromBlanks)->RangeMultiplier(4)->Range(1 << 16, 10 << 20)->Complexity(benchmark::oN)
+BENCHMARK(NumberFromBlanks)
+    ->RangeMultiplier(4)
+    ->Range(1 << 16, 10 << 20)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 // Bytes this process has read through read(2) so far.

@@ -33,9 +33,10 @@ double Median(std::vector<double> values) {
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-bool RunOnce(kestrova::testing_support::XClient& x, const std::string& program, const std::filesystem::path& dir,
-             Sample& sample) {
-    std::ofstream(dir / "Kestrova.INI", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
+bool RunOnce(kestrova::testing_support::XClient& x, const std::string& program,
+             const std::filesystem::path& dir, Sample& sample) {
+    std::ofstream(dir / "Kestrova.INI", std::ios::binary)
+        << "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
     const auto start = Clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
@@ -69,8 +70,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> programs;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--runs" && i + 1 < argc) runs = std::atoi(argv[++i]);
-        else programs.push_back(std::filesystem::absolute(arg).string());
+        if (arg == "--runs" && i + 1 < argc)
+            runs = std::atoi(argv[++i]);
+        else
+            programs.push_back(std::filesystem::absolute(arg).string());
     }
     if (programs.empty() || runs < 1) {
         std::fprintf(stderr, "usage: startup_bench [--runs N] PROGRAM...\n");
@@ -78,7 +81,8 @@ int main(int argc, char** argv) {
     }
     try {
         kestrova::testing_support::XClient x;
-        const auto dir = std::filesystem::temp_directory_path() / ("kestrova-startup-" + std::to_string(::getpid()));
+        const auto dir =
+            std::filesystem::temp_directory_path() / ("kestrova-startup-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         std::vector<std::vector<Sample>> samples(programs.size());
         // Interleaved, so that a slow moment of the machine hits every program alike.
@@ -86,7 +90,8 @@ int main(int argc, char** argv) {
             for (std::size_t p = 0; p < programs.size(); ++p) {
                 Sample s;
                 if (!RunOnce(x, programs[p], dir, s)) {
-                    std::fprintf(stderr, "startup_bench: %s did not start and close cleanly\n", programs[p].c_str());
+                    std::fprintf(stderr, "startup_bench: %s did not start and close cleanly\n",
+                                 programs[p].c_str());
                     return 1;
                 }
                 if (r > 0) samples[p].push_back(s);  // the first round warms the caches

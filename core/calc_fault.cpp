@@ -7,9 +7,12 @@ namespace kestrova {
 
 const char* FaultWords(FaultKind kind) {
     switch (kind) {
-    case FaultKind::DivisionByZero: return "division by zero";
-    case FaultKind::InvalidOperation: return "invalid operation";
-    case FaultKind::Overflow: return "overflow";
+        case FaultKind::DivisionByZero:
+            return "division by zero";
+        case FaultKind::InvalidOperation:
+            return "invalid operation";
+        case FaultKind::Overflow:
+            return "overflow";
     }
     return "arithmetic fault";
 }

@@ -12,31 +12,41 @@ namespace kestrova {
 // The fields of the panel. The first eight are the inputs, in the order of
 // the settings file and of the window's tab chain; the rest are outputs.
 enum class Field : std::uint8_t {
-    Fl, Fh, Fstep, Fo, Fref, Fosc, DacGain, Fout,
-    Results, Rt, St, Pt, Ct, Gt,
+    Fl,
+    Fh,
+    Fstep,
+    Fo,
+    Fref,
+    Fosc,
+    DacGain,
+    Fout,
+    Results,
+    Rt,
+    St,
+    Pt,
+    Ct,
+    Gt,
 };
 
 inline constexpr std::size_t kFieldCount = 14;
 
 inline constexpr std::array<Field, 8> kInputFields = {
-    Field::Fl, Field::Fh, Field::Fstep, Field::Fo,
-    Field::Fref, Field::Fosc, Field::DacGain, Field::Fout,
+    Field::Fl, Field::Fh, Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain, Field::Fout,
 };
 
 inline constexpr std::array<Field, kFieldCount> kAllFields = {
-    Field::Fl, Field::Fh, Field::Fstep, Field::Fo, Field::Fref,
-    Field::Fosc, Field::DacGain, Field::Fout, Field::Results,
-    Field::Rt, Field::St, Field::Pt, Field::Ct, Field::Gt,
+    Field::Fl,   Field::Fh,      Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain,
+    Field::Fout, Field::Results, Field::Rt,    Field::St, Field::Pt,   Field::Ct,   Field::Gt,
 };
 
 // What everything outside the calculation calls a field, in one table.
 struct FieldInfo {
-    std::string_view name;            // the control's name: "Fl", "DacGain", "Rt"
-    std::string_view caption;         // the caption beside its box: "FL", "R  0x"; none for Results
-    std::string_view spoken;          // what a screen reader says for the box
-    std::string_view term;            // the field in formulas and messages: "FL", "DAC Gain", "Rt"
-    int settingsLine;                 // its line in the settings file, 1 to 8; 0 for an output
-    std::string_view option;          // kestrova-plan's option for it, or none
+    std::string_view name;     // the control's name: "Fl", "DacGain", "Rt"
+    std::string_view caption;  // the caption beside its box: "FL", "R  0x"; none for Results
+    std::string_view spoken;   // what a screen reader says for the box
+    std::string_view term;     // the field in formulas and messages: "FL", "DAC Gain", "Rt"
+    int settingsLine;          // its line in the settings file, 1 to 8; 0 for an output
+    std::string_view option;   // kestrova-plan's option for it, or none
 };
 
 inline constexpr std::array<FieldInfo, kFieldCount> kFieldTable = {{
@@ -56,10 +66,14 @@ inline constexpr std::array<FieldInfo, kFieldCount> kFieldTable = {{
     {"Gt", "G  0x", "G register, hexadecimal", "Gt", 0, ""},
 }};
 
-constexpr const FieldInfo& Info(Field field) { return kFieldTable[static_cast<std::size_t>(field)]; }
+constexpr const FieldInfo& Info(Field field) {
+    return kFieldTable[static_cast<std::size_t>(field)];
+}
 
 // The control name of a field ("Fl", "DacGain", "Rt", ...).
-constexpr std::string_view FieldName(Field field) { return Info(field).name; }
+constexpr std::string_view FieldName(Field field) {
+    return Info(field).name;
+}
 
 // A 24-bit RGB colour.
 struct Rgb {
@@ -102,7 +116,9 @@ class MemoryPanel final : public CalcPanel {
 public:
     std::string Text(Field field) const override;
     void SetText(Field field, std::string_view text) override;
-    const std::string* HeldText(Field field) const override { return &fields_[static_cast<std::size_t>(field)]; }
+    const std::string* HeldText(Field field) const override {
+        return &fields_[static_cast<std::size_t>(field)];
+    }
     Rgb FoutBackColor() const override { return foutBack_; }
     void SetFoutBackColor(Rgb colour) override { foutBack_ = colour; }
 

@@ -25,7 +25,7 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator);
 // as numbers rather than read back from the fields' text.
 struct RegisterValues {
     std::int32_t r = 0, n = 0, p = 0, s = 0, c = 0, g = 0;
-    double achieved = 0;     // the achieved frequency, before it became text
+    double achieved = 0;      // the achieved frequency, before it became text
     Digits15 achievedDigits;  // the digits Fout shows
     double gain = 0;
     bool mismatch = false;

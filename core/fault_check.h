@@ -42,10 +42,16 @@ inline void ClearFaultFlags() noexcept {
     }
 }
 
-inline int RaisedFaultFlags() noexcept { return static_cast<int>(ReadMxcsr()) & kFaultFlags; }
+inline int RaisedFaultFlags() noexcept {
+    return static_cast<int>(ReadMxcsr()) & kFaultFlags;
+}
 #else
-inline void ClearFaultFlags() noexcept { std::feclearexcept(kFaultFlags); }
-inline int RaisedFaultFlags() noexcept { return std::fetestexcept(kFaultFlags); }
+inline void ClearFaultFlags() noexcept {
+    std::feclearexcept(kFaultFlags);
+}
+inline int RaisedFaultFlags() noexcept {
+    return std::fetestexcept(kFaultFlags);
+}
 #endif
 
 // Makes v opaque to the optimiser at this point of the program.

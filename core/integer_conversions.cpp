@@ -11,8 +11,8 @@ namespace kestrova {
 
 std::string HexText(std::int32_t value) {
     std::array<char, 8> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                      static_cast<std::uint32_t>(value), 16);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), static_cast<std::uint32_t>(value), 16);
     for (char* p = buffer.data(); p != result.ptr; ++p)
         if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
     return std::string(buffer.data(), result.ptr);
@@ -35,8 +35,12 @@ std::int32_t CheckedInt32(double integral) {
 
 }  // namespace
 
-std::int32_t RoundToInt32(double value) { return CheckedInt32(std::nearbyint(value)); }
+std::int32_t RoundToInt32(double value) {
+    return CheckedInt32(std::nearbyint(value));
+}
 
-std::int32_t FloorToInt32(double value) { return CheckedInt32(std::floor(value)); }
+std::int32_t FloorToInt32(double value) {
+    return CheckedInt32(std::floor(value));
+}
 
 }  // namespace kestrova

@@ -10,11 +10,16 @@
 namespace kestrova::detail {
 
 // The powers of ten that are exact doubles.
-inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The decimal exponent of the leading digit of a number in from_chars' form
 // whose mantissa is not zero (12.5e3 gives 4), saturating far beyond the

@@ -32,7 +32,9 @@ public:
         if (copied_) copy_.push_back(text_[at]);
         end_ = at + 1;
     }
-    std::string_view View() const { return copied_ ? std::string_view(copy_) : text_.substr(first_, end_ - first_); }
+    std::string_view View() const {
+        return copied_ ? std::string_view(copy_) : text_.substr(first_, end_ - first_);
+    }
 
 private:
     std::string_view text_;
@@ -178,7 +180,8 @@ double NumberFromText(std::string_view text) {
         if (next != end && (IsDigit(*next) || *next == '.' || *next == 'e' || *next == 'E'))
             return NumberFromTextInGeneral(text);
     }
-    if (digits > 19 || mantissa > (std::uint64_t{1} << 53) || fraction > 22) return NumberFromTextInGeneral(text);
+    if (digits > 19 || mantissa > (std::uint64_t{1} << 53) || fraction > 22)
+        return NumberFromTextInGeneral(text);
     const double value = static_cast<double>(mantissa) / detail::kExactPowers[fraction];
     return negative ? -value : value;
 }

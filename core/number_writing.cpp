@@ -22,13 +22,14 @@ using detail::kExactPowers;
 // grid (at least 10^-15 of it), so the value lies within half a grid step of
 // that form.
 std::string_view Scientific15(double magnitude, std::array<char, 32>& buffer) {
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific);
+    auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific);
     // Subnormals have fewer significant bits: their shortest form can be
     // coarser than 15 digits.
     if (magnitude < std::numeric_limits<double>::min() ||
         std::string_view(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())).rfind('e') > 16)
-        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
-                               14);
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                               std::chars_format::scientific, 14);
     return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
 }
 
@@ -50,7 +51,8 @@ std::optional<Digits15> ShortDecimal(double magnitude) {
         // Round to the nearest integer (below 2^52, where the sum is exact
         // to the unit), without a library call.
         const double r = (m + 0x1p52) - 0x1p52;
-        if (std::fabs(m - r) < 2.5 * kExactPowers[e + d] / 1e15) return Digits15{static_cast<std::int64_t>(r), -d};
+        if (std::fabs(m - r) < 2.5 * kExactPowers[e + d] / 1e15)
+            return Digits15{static_cast<std::int64_t>(r), -d};
     }
     return std::nullopt;
 }
@@ -136,11 +138,13 @@ std::string TextFromNumber(std::int32_t value) {
     return text;
 }
 
-std::string TextFromNumber(double value) { return TextFromDigits(DecimalDigits15(value)); }
+std::string TextFromNumber(double value) {
+    return TextFromDigits(DecimalDigits15(value));
+}
 
 double NumberFromDigits(Digits15 digits) {
-    const std::uint64_t magnitude =
-        digits.mantissa < 0 ? 0 - static_cast<std::uint64_t>(digits.mantissa) : static_cast<std::uint64_t>(digits.mantissa);
+    const std::uint64_t magnitude = digits.mantissa < 0 ? 0 - static_cast<std::uint64_t>(digits.mantissa)
+                                                        : static_cast<std::uint64_t>(digits.mantissa);
     if (magnitude <= (std::uint64_t{1} << 53) && digits.exponent >= -22 && digits.exponent <= 22) {
         const auto m = static_cast<double>(digits.mantissa);
         return digits.exponent >= 0 ? m * kExactPowers[digits.exponent] : m / kExactPowers[-digits.exponent];
@@ -151,7 +155,8 @@ double NumberFromDigits(Digits15 digits) {
     end = std::to_chars(end + 1, text.data() + text.size(), digits.exponent).ptr;
     double value = 0;
     if (std::from_chars(text.data(), end, value).ec == std::errc::result_out_of_range) {
-        if (detail::DecimalMagnitude(std::string_view(text.data(), static_cast<std::size_t>(end - text.data()))) > 0)
+        if (detail::DecimalMagnitude(
+                std::string_view(text.data(), static_cast<std::size_t>(end - text.data()))) > 0)
             throw CalcFault(FaultKind::Overflow);
         return digits.mantissa < 0 ? -0.0 : 0.0;
     }
@@ -160,8 +165,8 @@ double NumberFromDigits(Digits15 digits) {
 
 std::string TextFromDigits(Digits15 digits) {
     if (digits.mantissa == 0) return " 0";
-    const std::uint64_t magnitude =
-        digits.mantissa < 0 ? 0 - static_cast<std::uint64_t>(digits.mantissa) : static_cast<std::uint64_t>(digits.mantissa);
+    const std::uint64_t magnitude = digits.mantissa < 0 ? 0 - static_cast<std::uint64_t>(digits.mantissa)
+                                                        : static_cast<std::uint64_t>(digits.mantissa);
     std::array<char, 24> text{};
     const char* const whole = std::to_chars(text.data(), text.data() + text.size(), magnitude).ptr;
     const char* end = whole;

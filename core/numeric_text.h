@@ -71,8 +71,7 @@ std::string TextFromDigits(Digits15 digits);
 // one "." (see the source for the rules). The separator is written for the
 // ".". Used with "####" and "##.###   ".
 // Raises CalcFault for an infinity or a NaN, as TextFromNumber does.
-std::string FormatPattern(double value, std::string_view pattern,
-                          std::string_view decimalSeparator);
+std::string FormatPattern(double value, std::string_view pattern, std::string_view decimalSeparator);
 
 // The same with the decimal separator of the user's numeric locale, as the
 // C library reads it from LC_ALL, LC_NUMERIC and LANG.

@@ -1,12 +1,12 @@
 // The value shown through a pattern of "#" placeholders, and the user's
 // decimal separator for it.
+#include <langinfo.h>
+#include <locale.h>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <langinfo.h>
-#include <locale.h>
 #include <string>
 
 #include "core/number_grammar.h"
@@ -43,8 +43,8 @@ std::string_view RoundedFixed(double magnitude, std::size_t places, char* buffer
             return {p, static_cast<std::size_t>(end - p)};
         }
     }
-    const auto result =
-        std::to_chars(buffer, buffer + capacity, magnitude, std::chars_format::fixed, static_cast<int>(places));
+    const auto result = std::to_chars(buffer, buffer + capacity, magnitude, std::chars_format::fixed,
+                                      static_cast<int>(places));
     return {buffer, static_cast<std::size_t>(result.ptr - buffer)};
 }
 

@@ -1,9 +1,9 @@
 // Descriptors and whole writes.
 #include "files/descriptor.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <system_error>
-#include <unistd.h>
 
 #include "files/file_fault.h"
 

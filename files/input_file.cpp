@@ -1,10 +1,10 @@
 // Buffered reading of a regular file.
 #include "files/input_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #include <utility>
 
 #include "files/descriptor.h"
@@ -21,7 +21,8 @@ InputFile::InputFile(std::string name) : name_(std::move(name)) {
     struct stat info {};
     if (::fstat(fd_.Get(), &info) != 0) Fail(name_, "open", errno);
     if (!S_ISREG(info.st_mode))
-        throw UnusableFileFault(name_, std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
+        throw UnusableFileFault(name_,
+                                std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
     attributes_ = {info.st_mode & 07777, info.st_uid, info.st_gid};
 }
 

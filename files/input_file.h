@@ -2,10 +2,10 @@
 // in its place and without ever holding more of it than a buffer.
 #pragma once
 
+#include <sys/types.h>
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 #include "files/descriptor.h"
 

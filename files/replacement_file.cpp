@@ -2,11 +2,11 @@
 // rewrite in place where that cannot keep the file's owner.
 #include "files/replacement_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <random>
 #include <utility>
 
 #include "files/file_fault.h"
@@ -84,7 +84,8 @@ bool ReplacementFile::GiveAttributes(const FileAttributes& like) {
     if (::fstat(fd_.Get(), &made) != 0) return false;
     const uid_t owner = like.owner == made.st_uid ? static_cast<uid_t>(-1) : like.owner;
     const gid_t group = like.group == made.st_gid ? static_cast<gid_t>(-1) : like.group;
-    if ((owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1)) && ::fchown(fd_.Get(), owner, group) != 0)
+    if ((owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1)) &&
+        ::fchown(fd_.Get(), owner, group) != 0)
         return false;
     (void)::fchmod(fd_.Get(), like.mode & kReadWrite);
     return true;
@@ -96,7 +97,8 @@ void ReplacementFile::OpenInPlace() {
     struct stat info {};
     if (::fstat(fd_.Get(), &info) != 0) Fail(name_, "open", errno);
     if (!S_ISREG(info.st_mode))
-        throw UnusableFileFault(name_, std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
+        throw UnusableFileFault(name_,
+                                std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
     // Whatever bits the file had beyond reading and writing, it loses them
     // now that its bytes are ours (a file of another owner keeps its own).
     if ((info.st_mode & 07777 & ~kReadWrite) != 0) (void)::fchmod(fd_.Get(), info.st_mode & kReadWrite);
@@ -148,7 +150,8 @@ void ReplacementFile::Commit() {
         (void)::fsync(directory.Get());
 }
 
-void ReplaceFileContent(const std::string& name, std::string_view content, const std::optional<FileAttributes>& like) {
+void ReplaceFileContent(const std::string& name, std::string_view content,
+                        const std::optional<FileAttributes>& like) {
     ReplacementFile file(name, like);
     file.Write(content);
     file.Commit();

@@ -12,7 +12,7 @@ bool IsValidUtf8(std::string_view bytes) {
             continue;
         }
         std::size_t length = 0;
-        unsigned char low = 0x80;  // bounds of the second byte, which rule out
+        unsigned char low = 0x80;   // bounds of the second byte, which rule out
         unsigned char high = 0xBF;  // overlong forms, surrogates and > U+10FFFF
         if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;

@@ -1,11 +1,11 @@
 // The checks of a path before it is read or replaced.
 #include "files/usable_path.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #include "files/descriptor.h"
@@ -43,14 +43,22 @@ std::string UserName(uid_t uid) {
 
 const char* FileTypeWords(unsigned mode) {
     switch (mode & S_IFMT) {
-    case S_IFREG: return "a regular file";
-    case S_IFDIR: return "a directory";
-    case S_IFIFO: return "a FIFO";
-    case S_IFCHR: return "a character device";
-    case S_IFBLK: return "a block device";
-    case S_IFSOCK: return "a socket";
-    case S_IFLNK: return "a symbolic link";
-    default: return "not a file";
+        case S_IFREG:
+            return "a regular file";
+        case S_IFDIR:
+            return "a directory";
+        case S_IFIFO:
+            return "a FIFO";
+        case S_IFCHR:
+            return "a character device";
+        case S_IFBLK:
+            return "a block device";
+        case S_IFSOCK:
+            return "a socket";
+        case S_IFLNK:
+            return "a symbolic link";
+        default:
+            return "not a file";
     }
 }
 
@@ -79,9 +87,11 @@ std::string UsableTarget(const std::string& name) {
         via = "a link to ";
     }
     if (!S_ISREG(info.st_mode))
-        throw UnusableFileFault(name, std::string("is ") + via + FileTypeWords(info.st_mode) + ", not a regular file");
+        throw UnusableFileFault(
+            name, std::string("is ") + via + FileTypeWords(info.st_mode) + ", not a regular file");
     if (PlantedByAnother(target, info.st_uid))
-        throw UnusableFileFault(name, "belongs to another user (" + UserName(info.st_uid) + ") in a shared directory");
+        throw UnusableFileFault(
+            name, "belongs to another user (" + UserName(info.st_uid) + ") in a shared directory");
     return target;
 }
 

@@ -13,7 +13,9 @@
 
 namespace {
 
-bool Digit(char c) { return c >= '0' && c <= '9'; }
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The longest prefix of [+-]? (digits [. digits?] | . digits) ([eE] [+-]? digits)?
 // of the text with its blanks removed; empty when there is no number.

@@ -28,8 +28,10 @@ void RequireCsv(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') ++i;
-            else if (c == '"') quoted = false;
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                ++i;
+            else if (c == '"')
+                quoted = false;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
@@ -73,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t end = std::min(rest.find('\0'), rest.size());
     std::ofstream("fuzz.ini", std::ios::binary | std::ios::trunc) << rest.substr(0, end);
 
-    std::vector<std::string> args = {"--ini", "fuzz.ini", "--max-channels", "3000", "--threads", "2", "--format", format};
+    std::vector<std::string> args = {"--ini",     "fuzz.ini", "--max-channels", "3000",
+                                     "--threads", "2",        "--format",       format};
     bool informational = false;
     std::string_view tail = end < rest.size() ? rest.substr(end + 1) : std::string_view();
     while (!tail.empty()) {
@@ -88,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     int status = -1;
     try {
-        status = kestrova::plan::RunPlan(args, [&out](std::string_view bytes) { out.append(bytes); }, false, error);
+        status = kestrova::plan::RunPlan(
+            args, [&out](std::string_view bytes) { out.append(bytes); }, false, error);
     } catch (...) {
         std::abort();  // nothing may leave the entry
     }

@@ -53,7 +53,8 @@ void RunInOrder(long long count, unsigned threads, MakeWorker makeWorker, Comput
                 {
                     std::unique_lock lock(mutex);
                     // The slot is free once the block it held before has been handed on.
-                    changed.wait(lock, [&] { return stop || written + static_cast<long long>(slots.size()) > index; });
+                    changed.wait(
+                        lock, [&] { return stop || written + static_cast<long long>(slots.size()) > index; });
                     if (stop) return;
                 }
                 compute(worker, index, slot.block);

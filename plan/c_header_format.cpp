@@ -72,6 +72,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ChannelWriter> MakeCHeaderWriter() { return std::make_unique<CHeaderWriter>(); }
+std::unique_ptr<ChannelWriter> MakeCHeaderWriter() {
+    return std::make_unique<CHeaderWriter>();
+}
 
 }  // namespace kestrova::plan

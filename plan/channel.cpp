@@ -12,8 +12,8 @@ std::string_view FieldText(const CalcPanel& panel, Field field, std::string& cop
     return copy = panel.Text(field);
 }
 
-void Compute(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText, const Digits15* wantedDigits,
-             ChannelResult& result) {
+void Compute(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText,
+             const Digits15* wantedDigits, ChannelResult& result) {
     result.wantedText.assign(wantedText);
     result.fault.reset();
     result.faultText.clear();
@@ -45,7 +45,8 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText, ChannelResult& result) {
+void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText,
+                    ChannelResult& result) {
     Compute(panel, memo, wantedText, nullptr, result);
 }
 

@@ -33,7 +33,8 @@ struct ChannelResult {
 // press of Calculate does, with the caller's memo; the panel keeps the
 // outputs. The result is overwritten (its strings keep their memory from one
 // channel to the next).
-void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText, ChannelResult& result);
+void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText,
+                    ChannelResult& result);
 
 // The same for a wanted frequency whose 15 digits are known already: a
 // band's channel, whose text was made from them.

@@ -29,7 +29,8 @@ Channels ChannelsFor(const Options& options, const CalcPanel& parameters) {
     // a channel number (or beyond the doubles) is refused, never wrapped
     // into an empty band.
     const double steps = std::floor((high - low) / step + 1e-9);
-    if (!(steps < 0x1p63 - 1024)) throw UsageError("the band from FL to FH at this Step has too many channels");
+    if (!(steps < 0x1p63 - 1024))
+        throw UsageError("the band from FL to FH at this Step has too many channels");
     const long long count = static_cast<long long>(steps) + 1;
     if (count > options.maxChannels)
         throw UsageError("the band has " + std::to_string(count) + " channels, more than --max-channels (" +

@@ -6,5 +6,7 @@
 
 int main() {
     const std::string script = kestrova::plan::BashCompletion();
-    return std::fwrite(script.data(), 1, script.size(), stdout) == script.size() && std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fwrite(script.data(), 1, script.size(), stdout) == script.size() && std::fflush(stdout) == 0
+               ? 0
+               : 1;
 }

@@ -9,7 +9,9 @@
 namespace kestrova::plan {
 namespace {
 
-void AppendNumber(std::string& out, std::int32_t value) { AppendInteger(out, value); }
+void AppendNumber(std::string& out, std::int32_t value) {
+    AppendInteger(out, value);
+}
 
 // RFC 4180: CR LF records; a field with a comma, quote or line break quoted,
 // its quotes doubled.
@@ -35,7 +37,8 @@ public:
         out += ',';
         out += errors.ppm.value_or("");
         out += c.values.mismatch ? ",1" : ",0";
-        for (const std::int32_t value : {c.values.r, c.values.n, c.values.p, c.values.s, c.values.c, c.values.g}) {
+        for (const std::int32_t value :
+             {c.values.r, c.values.n, c.values.p, c.values.s, c.values.c, c.values.g}) {
             out += ',';
             AppendNumber(out, value);
         }
@@ -66,6 +69,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ChannelWriter> MakeCsvWriter() { return std::make_unique<CsvWriter>(); }
+std::unique_ptr<ChannelWriter> MakeCsvWriter() {
+    return std::make_unique<CsvWriter>();
+}
 
 }  // namespace kestrova::plan

@@ -37,13 +37,15 @@ std::optional<Decimal> DecimalDifference(double a, Decimal x, Decimal y) {
 ErrorColumns ErrorsOf(const ChannelResult& c) {
     ErrorColumns columns;
     const Decimal wanted = c.wantedDigits;
-    const std::optional<Decimal> error = DecimalDifference(c.values.achieved, c.values.achievedDigits, wanted);
+    const std::optional<Decimal> error =
+        DecimalDifference(c.values.achieved, c.values.achievedDigits, wanted);
     if (!error) return columns;
     columns.error = std::string(Trimmed(TextFromDigits(*error)));
     const double ppm = NumberFromDigits(*error) / NumberFromDigits(wanted) * 1e6;
     if (wanted.mantissa == 0 || !std::isfinite(ppm)) return columns;
     std::array<char, 400> buffer{};
-    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ppm, std::chars_format::fixed, 3).ptr;
+    const auto end =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), ppm, std::chars_format::fixed, 3).ptr;
     columns.ppm.emplace(buffer.data(), end);
     if (columns.ppm == "-0.000") columns.ppm = "0.000";
     return columns;
@@ -59,6 +61,8 @@ ErrorColumns Errors(const ChannelResult& c) {
     }
 }
 
-std::string WantedText(const ChannelResult& c) { return files::TextFromFileLine(Trimmed(c.wantedText)); }
+std::string WantedText(const ChannelResult& c) {
+    return files::TextFromFileLine(Trimmed(c.wantedText));
+}
 
 }  // namespace kestrova::plan

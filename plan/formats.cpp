@@ -12,7 +12,8 @@ std::string Visible(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         // C1 controls are U+0080 to U+009F, in UTF-8 0xC2 0x80 to 0xC2 0x9F.
-        const bool c1 = byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        const bool c1 =
+            byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
         if (byte >= 0x20 && byte != 0x7F && !c1) {
             shown += text[i];
             continue;
@@ -35,10 +36,14 @@ std::optional<Format> FormatFromName(std::string_view name) {
 
 std::unique_ptr<ChannelWriter> MakeWriter(Format format) {
     switch (format) {
-    case Format::Text: return MakeTextWriter();
-    case Format::Csv: return MakeCsvWriter();
-    case Format::Json: return MakeJsonWriter();
-    case Format::CHeader: return MakeCHeaderWriter();
+        case Format::Text:
+            return MakeTextWriter();
+        case Format::Csv:
+            return MakeCsvWriter();
+        case Format::Json:
+            return MakeJsonWriter();
+        case Format::CHeader:
+            return MakeCHeaderWriter();
     }
     return nullptr;
 }

@@ -10,9 +10,13 @@
 namespace kestrova::plan {
 namespace {
 
-void AppendNumber(std::string& out, std::int32_t value) { AppendInteger(out, value); }
+void AppendNumber(std::string& out, std::int32_t value) {
+    AppendInteger(out, value);
+}
 
-void AppendNumber(std::string& out, double value) { out += NumberText(value); }
+void AppendNumber(std::string& out, double value) {
+    out += NumberText(value);
+}
 
 class JsonWriter final : public ChannelWriter {
 public:
@@ -36,8 +40,12 @@ public:
         out += ", \"error_ppm\": ";
         out += errors.ppm.value_or("null");
         out += c.values.mismatch ? ", \"mismatch\": true" : ", \"mismatch\": false";
-        for (const auto& [name, value] : {std::pair{"R", c.values.r}, {"N", c.values.n}, {"P", c.values.p},
-                                          {"S", c.values.s}, {"C", c.values.c}, {"G", c.values.g}}) {
+        for (const auto& [name, value] : {std::pair{"R", c.values.r},
+                                          {"N", c.values.n},
+                                          {"P", c.values.p},
+                                          {"S", c.values.s},
+                                          {"C", c.values.c},
+                                          {"G", c.values.g}}) {
             out += ", \"";
             out += name;
             out += "\": ";
@@ -78,6 +86,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ChannelWriter> MakeJsonWriter() { return std::make_unique<JsonWriter>(); }
+std::unique_ptr<ChannelWriter> MakeJsonWriter() {
+    return std::make_unique<JsonWriter>();
+}
 
 }  // namespace kestrova::plan

@@ -19,7 +19,8 @@ int main(int argc, char** argv) try {
     const int status = kestrova::plan::RunPlan(
         args,
         [&writeFailed](std::string_view bytes) {
-            if (!writeFailed && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) writeFailed = true;
+            if (!writeFailed && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+                writeFailed = true;
         },
         ::isatty(STDOUT_FILENO) == 1, error);
     if (std::fflush(stdout) != 0) writeFailed = true;

@@ -31,9 +31,13 @@ std::vector<Option> Table() {
     std::vector<Option> options = {
         {Id::Ini, "--ini", "", Takes::File, "FILE", "read the parameters from FILE instead of Kestrova.INI"},
     };
-    static constexpr std::string_view kValueHelp[] = {
-        "low frequency (the first channel of --band)", "high frequency", "channel step", "offset frequency",
-        "reference frequency", "oscillator frequency for the DAC code", "DAC codes per unit of frequency"};
+    static constexpr std::string_view kValueHelp[] = {"low frequency (the first channel of --band)",
+                                                      "high frequency",
+                                                      "channel step",
+                                                      "offset frequency",
+                                                      "reference frequency",
+                                                      "oscillator frequency for the DAC code",
+                                                      "DAC codes per unit of frequency"};
     for (std::size_t i = 0; i < std::size(kValueHelp); ++i)
         options.push_back({Id::Value, Info(kInputFields[i]).option, "", Takes::Number, "X", kValueHelp[i],
                            kInputFields[i]});
@@ -64,28 +68,45 @@ long long Count(std::string_view option, const std::string& text, long long most
     long long count = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
     if (error != std::errc() || end != text.data() + text.size() || count < 1 || count > most)
-        throw UsageError(std::string(option) + " \"" + text + "\": not a count" +
-                         (most < 1'000'000 ? " from 1 to " + std::to_string(most) : std::string(" of 1 or more")));
+        throw UsageError(
+            std::string(option) + " \"" + text + "\": not a count" +
+            (most < 1'000'000 ? " from 1 to " + std::to_string(most) : std::string(" of 1 or more")));
     return count;
 }
 
 void Apply(const Option& option, std::string_view spelling, const std::string& value, Options& options) {
     switch (option.id) {
-    case Id::Ini: options.ini = value; break;
-    case Id::Value:
-        if (!IsWholeNumber(value)) throw UsageError(std::string(spelling) + " \"" + value + "\": not a number");
-        options.values.emplace_back(option.field, value);
-        break;
-    case Id::Band: options.band = true; break;
-    case Id::Format:
-        options.format = FormatFromName(value);
-        if (!options.format) throw UsageError("unknown format '" + value + "' (text, csv, json or c-header)");
-        break;
-    case Id::Output: options.output = value; break;
-    case Id::MaxChannels: options.maxChannels = Count(spelling, value, INT64_MAX); break;
-    case Id::Threads: options.threads = static_cast<unsigned>(Count(spelling, value, 64)); break;
-    case Id::Help: options.help = true; break;
-    case Id::Version: options.version = true; break;
+        case Id::Ini:
+            options.ini = value;
+            break;
+        case Id::Value:
+            if (!IsWholeNumber(value))
+                throw UsageError(std::string(spelling) + " \"" + value + "\": not a number");
+            options.values.emplace_back(option.field, value);
+            break;
+        case Id::Band:
+            options.band = true;
+            break;
+        case Id::Format:
+            options.format = FormatFromName(value);
+            if (!options.format)
+                throw UsageError("unknown format '" + value + "' (text, csv, json or c-header)");
+            break;
+        case Id::Output:
+            options.output = value;
+            break;
+        case Id::MaxChannels:
+            options.maxChannels = Count(spelling, value, INT64_MAX);
+            break;
+        case Id::Threads:
+            options.threads = static_cast<unsigned>(Count(spelling, value, 64));
+            break;
+        case Id::Help:
+            options.help = true;
+            break;
+        case Id::Version:
+            options.version = true;
+            break;
     }
 }
 
@@ -153,7 +174,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     if (options.help || options.version) return options;
     for (const std::string& frequency : options.frequencies)
         if (!IsWholeNumber(frequency)) throw UsageError("\"" + frequency + "\": not a number");
-    if (options.band && !options.frequencies.empty()) throw UsageError("give either --band or frequencies, not both");
+    if (options.band && !options.frequencies.empty())
+        throw UsageError("give either --band or frequencies, not both");
     if (!options.band && options.frequencies.empty()) throw UsageError("no frequency given (or --band)");
     return options;
 }
@@ -163,17 +185,20 @@ std::string HelpText() {
         "Usage: kestrova-plan [OPTION]... FREQ...\n"
         "       kestrova-plan [OPTION]... --band\n";
     Wrapped(help,
-            "Compute the synthesiser registers for each wanted frequency FREQ, or for every channel from FL to FH "
+            "Compute the synthesiser registers for each wanted frequency FREQ, or for every channel from FL "
+            "to FH "
             "at the channel step, exactly as the Kestrova window does.",
             0, 0);
     help += '\n';
-    Wrapped(help,
-            "The parameters come from Kestrova.INI in the current directory, the file the window keeps, and each "
-            "option below replaces one of them; with --fh, --step, --f0, --fref, --fosc and --dac-gain all given, "
-            "no settings file is needed. Values are read as the window reads them: \".\" is the decimal point, "
-            "whatever the locale. A FREQ or a value given as an option must be a number and nothing else (blanks "
-            "aside): \"10 MHz\", \"1,5\" or \"abc\" is refused.",
-            0, 0);
+    Wrapped(
+        help,
+        "The parameters come from Kestrova.INI in the current directory, the file the window keeps, and each "
+        "option below replaces one of them; with --fh, --step, --f0, --fref, --fosc and --dac-gain all "
+        "given, "
+        "no settings file is needed. Values are read as the window reads them: \".\" is the decimal point, "
+        "whatever the locale. A FREQ or a value given as an option must be a number and nothing else (blanks "
+        "aside): \"10 MHz\", \"1,5\" or \"abc\" is refused.",
+        0, 0);
     help += '\n';
     constexpr std::size_t kTextColumn = 24;
     for (const Option& option : Table()) {
@@ -194,11 +219,12 @@ std::string HelpText() {
         Wrapped(help, option.help, kTextColumn, kTextColumn);
     }
     help += '\n';
-    Wrapped(help,
-            "A channel whose calculation faults shows the fault in its row and the others go on. Exit status: 0 "
-            "when every channel was computed, 1 when any faulted, 2 for bad usage or a settings or output file "
-            "that cannot be used.",
-            0, 0);
+    Wrapped(
+        help,
+        "A channel whose calculation faults shows the fault in its row and the others go on. Exit status: 0 "
+        "when every channel was computed, 1 when any faulted, 2 for bad usage or a settings or output file "
+        "that cannot be used.",
+        0, 0);
     return help;
 }
 
@@ -216,7 +242,9 @@ std::string BashCompletion() {
     for (const Option& option : Table()) {
         std::string spellings = std::string(option.name);
         if (!option.alias.empty()) spellings = std::string(option.alias) + " | " + spellings;
-        std::string& group = option.takes == Takes::File ? files : option.takes == Takes::Choice ? choices : numbers;
+        std::string& group = option.takes == Takes::File     ? files
+                             : option.takes == Takes::Choice ? choices
+                                                             : numbers;
         if (option.takes != Takes::Nothing) group += (group.empty() ? "" : " | ") + spellings;
     }
     for (const std::string& spelling : OptionSpellings()) all += (all.empty() ? "" : " ") + spelling;
@@ -226,18 +254,28 @@ std::string BashCompletion() {
            "    cur=${COMP_WORDS[COMP_CWORD]}\n"
            "    prev=${COMP_WORDS[COMP_CWORD - 1]}\n"
            "    case $prev in\n"
-           "        " + choices + ")\n"
-           "            mapfile -t COMPREPLY < <(compgen -W '" + std::string(kFormatNames) + "' -- \"$cur\")\n"
+           "        " +
+           choices +
+           ")\n"
+           "            mapfile -t COMPREPLY < <(compgen -W '" +
+           std::string(kFormatNames) +
+           "' -- \"$cur\")\n"
            "            return ;;\n"
-           "        " + files + ")\n"
+           "        " +
+           files +
+           ")\n"
            "            mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n"
            "            compopt -o filenames 2>/dev/null\n"
            "            return ;;\n"
-           "        " + numbers + ")\n"
+           "        " +
+           numbers +
+           ")\n"
            "            return ;;  # a number\n"
            "    esac\n"
            "    if [[ $cur == -* ]]; then\n"
-           "        mapfile -t COMPREPLY < <(compgen -W '" + all + "' -- \"$cur\")\n"
+           "        mapfile -t COMPREPLY < <(compgen -W '" +
+           all +
+           "' -- \"$cur\")\n"
            "    fi\n"
            "}\n"
            "complete -F _kestrova_plan kestrova-plan\n";

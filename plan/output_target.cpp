@@ -2,13 +2,13 @@
 // that ends the run.
 #include "plan/output_target.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -32,9 +32,9 @@ void RemoveTemporaryAndDie(int signal) {
 // (which cannot be caught) and SIGXFSZ (a write error instead). A signal the
 // caller ignores stays ignored.
 std::vector<int> EndingSignals() {
-    std::vector<int> signals = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,  SIGFPE,
-                                SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM,
-                                SIGPROF, SIGIO,     SIGPWR,  SIGSYS,  SIGSTKFLT};
+    std::vector<int> signals = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                                SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                                SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS,  SIGSTKFLT};
     for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) signals.push_back(signal);
     return signals;
 }
@@ -109,9 +109,12 @@ OutputTarget::OutputTarget(const Options& options, std::function<void(std::strin
 OutputTarget::~OutputTarget() = default;
 
 void OutputTarget::Write(std::string_view bytes) {
-    if (replacement_) replacement_->Write(bytes);
-    else if (straight_.Get() >= 0) files::WriteAll(straight_.Get(), bytes, path_);
-    else write_(bytes);
+    if (replacement_)
+        replacement_->Write(bytes);
+    else if (straight_.Get() >= 0)
+        files::WriteAll(straight_.Get(), bytes, path_);
+    else
+        write_(bytes);
 }
 
 void OutputTarget::Finish() {

@@ -36,7 +36,8 @@ MemoryPanel Parameters(const Options& options) {
         if (!options.ini && missing.empty()) return Overridden(panel, options);
         if (!options.ini && fault.Reason() == "No such file or directory")
             throw UsageError("there is no Kestrova.INI here: give the parameters as " + standIns +
-                             (options.values.empty() ? "" : " (still missing: " + missing + ")") + ", or --ini FILE");
+                             (options.values.empty() ? "" : " (still missing: " + missing + ")") +
+                             ", or --ini FILE");
         throw UsageError(std::string("cannot read the parameters: ") + fault.what());
     }
     return Overridden(panel, options);

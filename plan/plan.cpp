@@ -47,7 +47,10 @@ bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, cons
     bool anyFault = false;
     const long long blocks = (channels.Count() + kBlockChannels - 1) / kBlockChannels;
     RunInOrder<Block>(
-        blocks, threads, [&parameters] { return Worker{parameters, {}, {}}; },
+        blocks, threads,
+        [&parameters] {
+            return Worker{parameters, {}, {}};
+        },
         [&](Worker& worker, long long index, Block& block) {
             block.text.clear();
             block.computed = 0;
@@ -84,12 +87,13 @@ int Run(const std::vector<std::string>& args, const std::function<void(std::stri
     }
     const MemoryPanel parameters = Parameters(options);
     const Channels channels = ChannelsFor(options, parameters);
-    const Format format = options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
+    const Format format =
+        options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
     const std::unique_ptr<ChannelWriter> writer = MakeWriter(format);
     const unsigned cores = std::max(1u, std::min(kMostDefaultThreads, std::thread::hardware_concurrency()));
     OutputTarget output(options, write);
-    const bool anyFault = WriteChannels(channels, parameters, *writer, options.threads != 0 ? options.threads : cores,
-                                        output);
+    const bool anyFault =
+        WriteChannels(channels, parameters, *writer, options.threads != 0 ? options.threads : cores, output);
     output.Finish();
     return anyFault ? kSomeFaulted : kAllComputed;
 }

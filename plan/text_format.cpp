@@ -1,7 +1,7 @@
 // The text table, for a terminal.
+#include <array>
 #include <cstdint>
 #include <string>
-#include <array>
 #include <string_view>
 
 #include "core/numeric_text.h"
@@ -67,8 +67,16 @@ private:
     static constexpr std::string_view kGap = "  ";
     static constexpr std::size_t kWidth = 99;  // a 100-column terminal, without its last column
     static constexpr std::array<Column, 10> kColumns = {{
-        {"wanted", 12}, {"achieved", 15}, {"error", 10}, {"error ppm", 10}, {"miss", 4},
-        {"Rt", 6}, {"St", 6}, {"Pt", 6}, {"Ct", 6}, {"Gt", 6},
+        {"wanted", 12},
+        {"achieved", 15},
+        {"error", 10},
+        {"error ppm", 10},
+        {"miss", 4},
+        {"Rt", 6},
+        {"St", 6},
+        {"Pt", 6},
+        {"Ct", 6},
+        {"Gt", 6},
     }};
 
     // Words after the wanted column, lines broken between words.
@@ -105,6 +113,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ChannelWriter> MakeTextWriter() { return std::make_unique<TextWriter>(); }
+std::unique_ptr<ChannelWriter> MakeTextWriter() {
+    return std::make_unique<TextWriter>();
+}
 
 }  // namespace kestrova::plan

@@ -1,33 +1,62 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building and testing Kestrova needs,
-# only those that are missing. Uses sudo when not run as root.
+# Installs the Debian 12 packages that Kestrova needs, only those that are
+# missing: "run" for building and running the window, "test" (the default)
+# for that and every test. Uses sudo when not run as root; with neither,
+# prints the command to run as root and fails.
+# Usage: scripts/deps.sh [run|test]
 set -euo pipefail
 
-packages=(
-    cmake ninja-build gcc g++ clang libclang-rt-14-dev pkg-config
-    googletest libgtest-dev libbenchmark-dev
-    qt6-base-dev libgl-dev libxcb1-dev
-    locales xvfb xauth xdotool x11-utils imagemagick fonts-liberation fonts-dejavu-core
-    desktop-file-utils appstream appstream-compose dpkg-dev nlohmann-json3-dev
+run=(
+    cmake ninja-build g++ pkg-config gzip
+    qt6-base-dev qt6-wayland libgl-dev libxcb1-dev
+    fonts-liberation fonts-dejavu-core
 )
+test=(
+    clang libclang-rt-14-dev clang-format git
+    googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
+    locales xvfb xauth xdotool x11-utils imagemagick weston
+    desktop-file-utils appstream appstream-compose dpkg-dev
+)
+case ${1:-test} in
+    run) packages=("${run[@]}") ;;
+    test) packages=("${run[@]}" "${test[@]}") ;;
+    *) echo "usage: scripts/deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
     [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true) == *"ok installed" ]] || missing+=("$p")
 done
+
+# Runs a command as root: directly, or through a sudo that works.
+as_root() {
+    if [[ $(id -u) -eq 0 ]]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+can_be_root() {
+    [[ $(id -u) -eq 0 ]] || { command -v sudo >/dev/null && sudo -v 2>/dev/null; }
+}
+
 if ((${#missing[@]})); then
-    sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo=sudo
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    if ! can_be_root; then
+        echo "Kestrova needs ${#missing[@]} more Debian packages, and installing them takes root." >&2
+        echo "Run this as root, then run this script again:" >&2
+        echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${#missing[@]} Debian packages (and what they need): ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
 # A comma locale for the tests of the user's decimal separator.
-if ! grep -qix 'de_DE\.utf-\?8' <<<"$(locale -a 2>/dev/null)"; then
-    if [[ $(id -u) -eq 0 ]]; then
-        localedef -i de_DE -f UTF-8 de_DE.UTF-8
+if [[ ${1:-test} == test ]] && ! grep -qix 'de_DE\.utf-\?8' <<<"$(locale -a 2>/dev/null)"; then
+    if can_be_root; then
+        as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8
     else
-        sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "note: de_DE.UTF-8 not generated; its test is skipped"
+        echo "note: de_DE.UTF-8 is not generated (that takes root); its test is skipped"
     fi
 fi

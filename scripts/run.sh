@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and opens the window. Kestrova keeps its
-# settings in Kestrova.INI in the directory it is started from: the current
-# one.
+# Installs what building and running the window needs, builds it and opens
+# it. Kestrova keeps its settings in Kestrova.INI in the directory it is
+# started from: the current one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-(cd "$root" && scripts/deps.sh && cmake --preset release >/dev/null && cmake --build --preset release --target kestrova)
+# Qt wants a private runtime directory; a bare session may not have one.
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    export XDG_RUNTIME_DIR
+fi
+(cd "$root" && scripts/deps.sh run && cmake --preset release -DBUILD_TESTING=OFF >/dev/null &&
+    cmake --build --preset release --target kestrova)
 exec "$root/build/release/ui/kestrova"

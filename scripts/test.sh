@@ -10,13 +10,13 @@ if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
     export XDG_RUNTIME_DIR
 fi
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 
 presets=("$@")
 ((${#presets[@]})) || presets=(release)
 for preset in "${presets[@]}"; do
     echo "== $preset"
-    cmake --preset "$preset" >/dev/null
+    cmake --preset "$preset" -DBUILD_TESTING=ON >/dev/null
     cmake --build --preset "$preset"
     scripts/with-xvfb.sh ctest --preset "$preset"
 done

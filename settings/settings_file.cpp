@@ -18,8 +18,8 @@ constexpr std::array<const char*, 8> kOrdinals = {"first", "second", "third",   
 
 // What one attempt to read the file saw, kept for the recovery's backup.
 struct ReadAttempt {
-    std::string bytes;       // every byte consumed: at most eight lines
-    bool wholeFile = false;  // the end of the file was reached
+    std::string bytes;                 // every byte consumed: at most eight lines
+    bool wholeFile = false;            // the end of the file was reached
     files::FileAttributes attributes;  // the file's, for its backup
 };
 
@@ -126,7 +126,8 @@ void WriteIni(const CalcPanel& panel) {
         std::string line = panel.Text(kInputFields[i]);
         if (line.size() > kLongestLine)
             throw FileFault(name, "write",
-                            "line " + std::to_string(i + 1) + " would be longer than 64 KiB, more than a settings file holds");
+                            "line " + std::to_string(i + 1) +
+                                " would be longer than 64 KiB, more than a settings file holds");
         // A line break inside a field would shift every later line.
         for (char& c : line)
             if (c == '\r' || c == '\n') c = ' ';

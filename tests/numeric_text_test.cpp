@@ -32,7 +32,9 @@ struct ParseCase {
     double value;
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class NumberFromTextReads : public testing::TestWithParam<ParseCase> {};
 
@@ -43,27 +45,30 @@ TEST_P(NumberFromTextReads, Value) {
     EXPECT_EQ(std::signbit(got), std::signbit(c.value)) << '"' << c.text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Grammar, NumberFromTextReads, testing::Values(
-    ParseCase{"", 0}, ParseCase{"abc", 0}, ParseCase{"900", 900}, ParseCase{" 900", 900},
-    ParseCase{"9 00", 900}, ParseCase{"\t9\n0 0 ", 900}, ParseCase{"-0.5", -0.5}, ParseCase{"+2.5", 2.5},
-    ParseCase{"- 2", -2}, ParseCase{"1e3", 1000}, ParseCase{"1E3", 1000}, ParseCase{"1e+3", 1000},
-    ParseCase{"25e-1", 2.5}, ParseCase{"1 e 3", 1000}, ParseCase{".5", 0.5}, ParseCase{"5.", 5},
-    ParseCase{"12abc", 12}, ParseCase{"1,5", 1}, ParseCase{"3.5.1", 3.5}, ParseCase{"1e", 1},
-    ParseCase{"1e+", 1}, ParseCase{"1e-x", 1}, ParseCase{"2E5.5", 2e5}, ParseCase{".", 0},
-    ParseCase{"-", 0}, ParseCase{"+", 0}, ParseCase{"-.", 0}, ParseCase{"--1", 0}, ParseCase{"+-1", 0},
-    ParseCase{"e5", 0}, ParseCase{".e5", 0}, ParseCase{"0x10", 0}, ParseCase{"inf", 0},
-    ParseCase{"nan", 0}, ParseCase{"-inf", 0}, ParseCase{"Infinity", 0}, ParseCase{"1\r2", 1},
-    ParseCase{"-0", -0.0}, ParseCase{"0.1", 0.1}, ParseCase{"900.2", 900.2},
-    ParseCase{"000012.50000", 12.5}, ParseCase{"1e-400", 0}, ParseCase{"-1e-400", -0.0},
-    ParseCase{"0.0000e99999999999999999999", 0}, ParseCase{"1e-99999999999999999999", 0},
-    ParseCase{"4.9406564584124654e-324", 4.9406564584124654e-324},
-    ParseCase{"1.7976931348623157e308", 1.7976931348623157e308},
-    ParseCase{"0.000001e-318", 0}, ParseCase{"1e-320", 1e-320}));
+INSTANTIATE_TEST_SUITE_P(
+    Grammar, NumberFromTextReads,
+    testing::Values(ParseCase{"", 0}, ParseCase{"abc", 0}, ParseCase{"900", 900}, ParseCase{" 900", 900},
+                    ParseCase{"9 00", 900}, ParseCase{"\t9\n0 0 ", 900}, ParseCase{"-0.5", -0.5},
+                    ParseCase{"+2.5", 2.5}, ParseCase{"- 2", -2}, ParseCase{"1e3", 1000},
+                    ParseCase{"1E3", 1000}, ParseCase{"1e+3", 1000}, ParseCase{"25e-1", 2.5},
+                    ParseCase{"1 e 3", 1000}, ParseCase{".5", 0.5}, ParseCase{"5.", 5},
+                    ParseCase{"12abc", 12}, ParseCase{"1,5", 1}, ParseCase{"3.5.1", 3.5}, ParseCase{"1e", 1},
+                    ParseCase{"1e+", 1}, ParseCase{"1e-x", 1}, ParseCase{"2E5.5", 2e5}, ParseCase{".", 0},
+                    ParseCase{"-", 0}, ParseCase{"+", 0}, ParseCase{"-.", 0}, ParseCase{"--1", 0},
+                    ParseCase{"+-1", 0}, ParseCase{"e5", 0}, ParseCase{".e5", 0}, ParseCase{"0x10", 0},
+                    ParseCase{"inf", 0}, ParseCase{"nan", 0}, ParseCase{"-inf", 0}, ParseCase{"Infinity", 0},
+                    ParseCase{"1\r2", 1}, ParseCase{"-0", -0.0}, ParseCase{"0.1", 0.1},
+                    ParseCase{"900.2", 900.2}, ParseCase{"000012.50000", 12.5}, ParseCase{"1e-400", 0},
+                    ParseCase{"-1e-400", -0.0}, ParseCase{"0.0000e99999999999999999999", 0},
+                    ParseCase{"1e-99999999999999999999", 0},
+                    ParseCase{"4.9406564584124654e-324", 4.9406564584124654e-324},
+                    ParseCase{"1.7976931348623157e308", 1.7976931348623157e308},
+                    ParseCase{"0.000001e-318", 0}, ParseCase{"1e-320", 1e-320}));
 
 // Whole: the text is one number and nothing else, blanks aside.
 TEST(IsWholeNumber, OnlyTextsThatReadAsWritten) {
-    for (const char* text : {"900", " 900.2 ", "9 00", "-0.5", "+ 2", ".5", "5.", "1e3", "1 E -3", "25e+1",
-                             "1e400", "\t7\n"})
+    for (const char* text :
+         {"900", " 900.2 ", "9 00", "-0.5", "+ 2", ".5", "5.", "1e3", "1 E -3", "25e+1", "1e400", "\t7\n"})
         EXPECT_TRUE(IsWholeNumber(text)) << '"' << text << '"';
     for (const char* text : {"", "  ", "abc", "1,5", "900.2MHz", "10 MHz", "3.5.1", "1e", "1e+", ".", "-",
                              "--1", "e5", "0x10", "inf", "1\r2", "12abc"})
@@ -71,8 +76,8 @@ TEST(IsWholeNumber, OnlyTextsThatReadAsWritten) {
 }
 
 TEST(NumberFromText, BeyondTheDoubleRangeIsOverflow) {
-    for (const char* text : {"1e400", "-1e400", "1.8e308", "1e99999999999999999999", "123456789e301",
-                             "0.01e311"}) {
+    for (const char* text :
+         {"1e400", "-1e400", "1.8e308", "1e99999999999999999999", "123456789e301", "0.01e311"}) {
         EXPECT_EQ(FaultOf([&] { NumberFromText(text); }), FaultKind::Overflow) << text;
     }
 }
@@ -90,9 +95,9 @@ struct IntTextCase {
 };
 
 TEST(TextFromNumber, Integers) {
-    for (const IntTextCase& c : {IntTextCase{0, " 0"}, IntTextCase{16, " 16"}, IntTextCase{200, " 200"},
-                                 IntTextCase{-3, "-3"}, IntTextCase{INT32_MAX, " 2147483647"},
-                                 IntTextCase{INT32_MIN, "-2147483648"}}) {
+    for (const IntTextCase& c :
+         {IntTextCase{0, " 0"}, IntTextCase{16, " 16"}, IntTextCase{200, " 200"}, IntTextCase{-3, "-3"},
+          IntTextCase{INT32_MAX, " 2147483647"}, IntTextCase{INT32_MIN, "-2147483648"}}) {
         EXPECT_EQ(TextFromNumber(c.value), c.text);
     }
 }
@@ -102,7 +107,9 @@ struct DoubleTextCase {
     const char* text;
 };
 
-void PrintTo(const DoubleTextCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const DoubleTextCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class TextFromDouble : public testing::TestWithParam<DoubleTextCase> {};
 
@@ -110,20 +117,23 @@ TEST_P(TextFromDouble, Text) {
     EXPECT_EQ(TextFromNumber(GetParam().value), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, TextFromDouble, testing::Values(
-    DoubleTextCase{0.0, " 0"}, DoubleTextCase{-0.0, " 0"}, DoubleTextCase{900.0, " 900"},
-    DoubleTextCase{900.25, " 900.25"}, DoubleTextCase{-900.25, "-900.25"},
-    DoubleTextCase{0.9999999999999999, " 1"}, DoubleTextCase{0.1 + 0.2, " 0.3"},
-    DoubleTextCase{0.5, " 0.5"}, DoubleTextCase{-0.25, "-0.25"}, DoubleTextCase{0.0001, " 0.0001"},
-    DoubleTextCase{0.00001, " 1E-05"}, DoubleTextCase{1.5e-7, " 1.5E-07"},
-    DoubleTextCase{999999999999999.0, " 999999999999999"}, DoubleTextCase{1e15, " 1E+15"},
-    DoubleTextCase{9999999999999999.0, " 1E+16"}, DoubleTextCase{1e20, " 1E+20"},
-    DoubleTextCase{-1.25e100, "-1.25E+100"}, DoubleTextCase{1.7976931348623157e308, " 1.79769313486232E+308"},
-    DoubleTextCase{4.9406564584124654e-324, " 4.94065645841247E-324"},
-    DoubleTextCase{123456789.123456789, " 123456789.123457"}, DoubleTextCase{100.0 / 3, " 33.3333333333333"},
-    // Exact ties at the fifteenth digit go to the even digit.
-    DoubleTextCase{100000000000000.5, " 100000000000000"},
-    DoubleTextCase{100000000000001.5, " 100000000000002"}));
+INSTANTIATE_TEST_SUITE_P(
+    Forms, TextFromDouble,
+    testing::Values(DoubleTextCase{0.0, " 0"}, DoubleTextCase{-0.0, " 0"}, DoubleTextCase{900.0, " 900"},
+                    DoubleTextCase{900.25, " 900.25"}, DoubleTextCase{-900.25, "-900.25"},
+                    DoubleTextCase{0.9999999999999999, " 1"}, DoubleTextCase{0.1 + 0.2, " 0.3"},
+                    DoubleTextCase{0.5, " 0.5"}, DoubleTextCase{-0.25, "-0.25"},
+                    DoubleTextCase{0.0001, " 0.0001"}, DoubleTextCase{0.00001, " 1E-05"},
+                    DoubleTextCase{1.5e-7, " 1.5E-07"}, DoubleTextCase{999999999999999.0, " 999999999999999"},
+                    DoubleTextCase{1e15, " 1E+15"}, DoubleTextCase{9999999999999999.0, " 1E+16"},
+                    DoubleTextCase{1e20, " 1E+20"}, DoubleTextCase{-1.25e100, "-1.25E+100"},
+                    DoubleTextCase{1.7976931348623157e308, " 1.79769313486232E+308"},
+                    DoubleTextCase{4.9406564584124654e-324, " 4.94065645841247E-324"},
+                    DoubleTextCase{123456789.123456789, " 123456789.123457"},
+                    DoubleTextCase{100.0 / 3, " 33.3333333333333"},
+                    // Exact ties at the fifteenth digit go to the even digit.
+                    DoubleTextCase{100000000000000.5, " 100000000000000"},
+                    DoubleTextCase{100000000000001.5, " 100000000000002"}));
 
 TEST(TextFromNumber, NonFiniteValuesNeverBecomeText) {
     EXPECT_EQ(FaultOf([] { TextFromNumber(kInf); }), FaultKind::Overflow);
@@ -138,7 +148,9 @@ struct PatternCase {
     const char* text;
 };
 
-void PrintTo(const PatternCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const PatternCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class FormatPatternShows : public testing::TestWithParam<PatternCase> {};
 
@@ -148,17 +160,21 @@ TEST_P(FormatPatternShows, Text) {
         << c.value << " through \"" << c.pattern << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Patterns, FormatPatternShows, testing::Values(
-    PatternCase{20, "####", ".", "20"}, PatternCase{0, "####", ".", ""}, PatternCase{12345, "####", ".", "12345"},
-    PatternCase{-20, "####", ".", "-20"}, PatternCase{19.5, "####", ".", "20"}, PatternCase{20.5, "####", ".", "20"},
-    PatternCase{-0.4, "####", ".", ""}, PatternCase{-0.0, "####", ".", ""},
-    PatternCase{0.179333, "##.###   ", ".", ".179   "}, PatternCase{1, "##.###   ", ".", "1.   "},
-    PatternCase{12.5, "##.###   ", ".", "12.5   "}, PatternCase{-0.5, "##.###   ", ".", "-.5   "},
-    PatternCase{0, "##.###   ", ".", ".   "}, PatternCase{-0.0004, "##.###   ", ".", ".   "},
-    PatternCase{0.9996, "##.###   ", ".", "1.   "}, PatternCase{1234.5678, "##.###   ", ".", "1234.568   "},
-    PatternCase{0.0625, "##.###   ", ".", ".062   "}, PatternCase{0.179333, "##.###   ", ",", ",179   "},
-    PatternCase{1, "##.###   ", "\xD9\xAB", "1\xD9\xAB   "}, PatternCase{7, "[##]", ".", "[7]"},
-    PatternCase{1e20, "####", ".", "100000000000000000000"}));
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, FormatPatternShows,
+    testing::Values(
+        PatternCase{20, "####", ".", "20"}, PatternCase{0, "####", ".", ""},
+        PatternCase{12345, "####", ".", "12345"}, PatternCase{-20, "####", ".", "-20"},
+        PatternCase{19.5, "####", ".", "20"}, PatternCase{20.5, "####", ".", "20"},
+        PatternCase{-0.4, "####", ".", ""}, PatternCase{-0.0, "####", ".", ""},
+        PatternCase{0.179333, "##.###   ", ".", ".179   "}, PatternCase{1, "##.###   ", ".", "1.   "},
+        PatternCase{12.5, "##.###   ", ".", "12.5   "}, PatternCase{-0.5, "##.###   ", ".", "-.5   "},
+        PatternCase{0, "##.###   ", ".", ".   "}, PatternCase{-0.0004, "##.###   ", ".", ".   "},
+        PatternCase{0.9996, "##.###   ", ".", "1.   "},
+        PatternCase{1234.5678, "##.###   ", ".", "1234.568   "},
+        PatternCase{0.0625, "##.###   ", ".", ".062   "}, PatternCase{0.179333, "##.###   ", ",", ",179   "},
+        PatternCase{1, "##.###   ", "\xD9\xAB", "1\xD9\xAB   "}, PatternCase{7, "[##]", ".", "[7]"},
+        PatternCase{1e20, "####", ".", "100000000000000000000"}));
 
 TEST(FormatPattern, NonFiniteValuesNeverBecomeText) {
     EXPECT_EQ(FaultOf([] { FormatPattern(kInf, "####", "."); }), FaultKind::Overflow);
@@ -173,8 +189,10 @@ protected:
         if (const char* old = std::getenv("LC_ALL")) saved_ = old;
     }
     void TearDown() override {
-        if (saved_) setenv("LC_ALL", saved_->c_str(), 1);
-        else unsetenv("LC_ALL");
+        if (saved_)
+            setenv("LC_ALL", saved_->c_str(), 1);
+        else
+            unsetenv("LC_ALL");
     }
     std::optional<std::string> saved_;
 };
@@ -218,8 +236,9 @@ struct PadCase {
 };
 
 TEST(PadLeftZeros, UpToWidth) {
-    for (const PadCase& c : {PadCase{"14", 4, "0014"}, PadCase{"19C", 3, "19C"}, PadCase{"FFFFFFFE", 2, "FFFFFFFE"},
-                             PadCase{"", 2, "00"}, PadCase{"7", 0, "7"}}) {
+    for (const PadCase& c :
+         {PadCase{"14", 4, "0014"}, PadCase{"19C", 3, "19C"}, PadCase{"FFFFFFFE", 2, "FFFFFFFE"},
+          PadCase{"", 2, "00"}, PadCase{"7", 0, "7"}}) {
         EXPECT_EQ(PadLeftZeros(c.text, c.width), c.padded);
     }
 }
@@ -231,13 +250,14 @@ struct IntegerCase {
 };
 
 TEST(IntegerConversions, RoundTiesToEvenAndFloorDownward) {
-    for (const IntegerCase& c : {
-             IntegerCase{0, 0, 0}, IntegerCase{0.5, 0, 0}, IntegerCase{1.5, 2, 1}, IntegerCase{2.5, 2, 2},
-             IntegerCase{3.5, 4, 3}, IntegerCase{-2.5, -2, -3}, IntegerCase{-0.5, 0, -1},
-             IntegerCase{6.25, 6, 6}, IntegerCase{412.5, 412, 412}, IntegerCase{4000.5, 4000, 4000},
-             IntegerCase{4001.5, 4002, 4001}, IntegerCase{0.49999999999999994, 0, 0},
-             IntegerCase{2147483647.4, 2147483647, 2147483647}, IntegerCase{2147483646.5, 2147483646, 2147483646},
-             IntegerCase{-2147483647.5, -2147483648, -2147483648}, IntegerCase{-2147483648.4, -2147483648, 0}}) {
+    for (const IntegerCase& c :
+         {IntegerCase{0, 0, 0}, IntegerCase{0.5, 0, 0}, IntegerCase{1.5, 2, 1}, IntegerCase{2.5, 2, 2},
+          IntegerCase{3.5, 4, 3}, IntegerCase{-2.5, -2, -3}, IntegerCase{-0.5, 0, -1},
+          IntegerCase{6.25, 6, 6}, IntegerCase{412.5, 412, 412}, IntegerCase{4000.5, 4000, 4000},
+          IntegerCase{4001.5, 4002, 4001}, IntegerCase{0.49999999999999994, 0, 0},
+          IntegerCase{2147483647.4, 2147483647, 2147483647},
+          IntegerCase{2147483646.5, 2147483646, 2147483646},
+          IntegerCase{-2147483647.5, -2147483648, -2147483648}, IntegerCase{-2147483648.4, -2147483648, 0}}) {
         EXPECT_EQ(RoundToInt32(c.value), c.round) << c.value;
         if (c.value > -2147483648.0) {
             EXPECT_EQ(FloorToInt32(c.value), c.floor) << c.value;

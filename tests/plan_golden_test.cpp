@@ -31,16 +31,49 @@ struct Golden {
 
 TEST(PlanGolden, OutputIsByteForByteAsPinned) {
     const testing_support::ScratchDirectory scratch;
-    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
+    std::ofstream("Kestrova.INI", std::ios::binary)
+        << "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
     const Golden cases[] = {
-        {"text band", {"--format", "text", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"}, 1, 873445, 0xc9942b0dba4cfb24u},
-        {"text list", {"--format", "text", "900.2", "900", "1000", "699.99", "-5", "1e6"}, 1, 768, 0x51add40040afe360u},
-        {"csv band", {"--format", "csv", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"}, 1, 775435, 0x47b21c83fb958dcau},
-        {"csv list", {"--format", "csv", "900.2", "900", "1000", "699.99", "-5", "1e6"}, 1, 570, 0x76f3108223eea295u},
-        {"json band", {"--format", "json", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"}, 1, 2362733, 0x30af98a16ce050dfu},
-        {"json list", {"--format", "json", "900.2", "900", "1000", "699.99", "-5", "1e6"}, 1, 1445, 0xf28b0f2147aadb5au},
-        {"c-header band", {"--format", "c-header", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"}, 1, 826989, 0xc8bfac9c905f0afcu},
-        {"c-header list", {"--format", "c-header", "900.2", "900", "1000", "699.99", "-5", "1e6"}, 1, 913, 0x331da2726bfc6a8cu},
+        {"text band",
+         {"--format", "text", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"},
+         1,
+         873445,
+         0xc9942b0dba4cfb24u},
+        {"text list",
+         {"--format", "text", "900.2", "900", "1000", "699.99", "-5", "1e6"},
+         1,
+         768,
+         0x51add40040afe360u},
+        {"csv band",
+         {"--format", "csv", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"},
+         1,
+         775435,
+         0x47b21c83fb958dcau},
+        {"csv list",
+         {"--format", "csv", "900.2", "900", "1000", "699.99", "-5", "1e6"},
+         1,
+         570,
+         0x76f3108223eea295u},
+        {"json band",
+         {"--format", "json", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"},
+         1,
+         2362733,
+         0x30af98a16ce050dfu},
+        {"json list",
+         {"--format", "json", "900.2", "900", "1000", "699.99", "-5", "1e6"},
+         1,
+         1445,
+         0xf28b0f2147aadb5au},
+        {"c-header band",
+         {"--format", "c-header", "--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003"},
+         1,
+         826989,
+         0xc8bfac9c905f0afcu},
+        {"c-header list",
+         {"--format", "c-header", "900.2", "900", "1000", "699.99", "-5", "1e6"},
+         1,
+         913,
+         0x331da2726bfc6a8cu},
     };
     for (const Golden& c : cases) {
         for (const char* threads : {"1", "3"}) {
@@ -48,7 +81,9 @@ TEST(PlanGolden, OutputIsByteForByteAsPinned) {
             args.insert(args.end(), {"--threads", threads});
             std::string out;
             std::string error;
-            EXPECT_EQ(plan::RunPlan(args, [&out](std::string_view b) { out.append(b); }, false, error), c.status)
+            EXPECT_EQ(plan::RunPlan(
+                          args, [&out](std::string_view b) { out.append(b); }, false, error),
+                      c.status)
                 << c.name;
             EXPECT_EQ(out.size(), c.size) << c.name << " on " << threads << " threads";
             EXPECT_EQ(Fnv1a(out), c.hash) << c.name << " on " << threads << " threads";

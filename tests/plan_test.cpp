@@ -15,13 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 
 #include "core/calculation.h"
 #include "plan/format_parts.h"
@@ -44,7 +44,8 @@ struct PlanRun {
 
 PlanRun Plan(std::vector<std::string> args, bool terminal = false) {
     PlanRun run;
-    run.status = plan::RunPlan(args, [&run](std::string_view bytes) { run.out.append(bytes); }, terminal, run.error);
+    run.status = plan::RunPlan(
+        args, [&run](std::string_view bytes) { run.out.append(bytes); }, terminal, run.error);
     return run;
 }
 
@@ -67,9 +68,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
         const char c = text[i];
         std::string& field = rows.back().back();
         if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
-            else if (c == '"') quoted = false;
-            else field += c;
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
@@ -114,7 +118,9 @@ TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
              UsageCase{{"--band", "--step", "0"}, 2, "Step above 0"},
              UsageCase{{"--band", "--fh", "800"}, 2, "FH at or above FL"},
              UsageCase{{"--band", "--fl", "1e400"}, 2, "FL cannot be read: overflow"},
-             UsageCase{{"--ini", "missing.ini", "900"}, 2, "\"missing.ini\": open failed: No such file or directory"},
+             UsageCase{{"--ini", "missing.ini", "900"},
+                       2,
+                       "\"missing.ini\": open failed: No such file or directory"},
              UsageCase{{"-o", "no/such/dir/out.csv", "900"}, 2, "create failed: No such file or directory"},
              // Values on the command line are numbers and nothing else.
              UsageCase{{"--fref", "10 MHz", "900"}, 2, "--fref \"10 MHz\": not a number"},
@@ -123,13 +129,19 @@ TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
              UsageCase{{"--", "1,5"}, 2, "\"1,5\": not a number"},
              UsageCase{{"900.2MHz"}, 2, "\"900.2MHz\": not a number"},
              UsageCase{{"--threads", "0", "900"}, 2, "--threads \"0\": not a count from 1 to 64"},
-             UsageCase{{"--band", "--step", "1e-12"}, 2, "the band has 100000000000001 channels, more than --max-channels (100000000)"},
+             UsageCase{{"--band", "--step", "1e-12"},
+                       2,
+                       "the band has 100000000000001 channels, more than --max-channels (100000000)"},
              UsageCase{{"--band", "--step", "10", "--max-channels", "10"}, 2, "the band has 11 channels"},
              // Counts beyond a channel number are refused, never wrapped.
-             UsageCase{{"--band", "--step", "1e-320"}, 2, "the band from FL to FH at this Step has too many channels"},
+             UsageCase{{"--band", "--step", "1e-320"},
+                       2,
+                       "the band from FL to FH at this Step has too many channels"},
              UsageCase{{"--band", "--fl", "-1e308", "--fh", "1e308", "--step", "1"}, 2, "too many channels"},
-             UsageCase{{"--band", "--fl", "0", "--fh", "9.223372036854775808e18", "--step", "1", "--max-channels",
-                        "9223372036854775807"}, 2, "too many channels"},
+             UsageCase{{"--band", "--fl", "0", "--fh", "9.223372036854775808e18", "--step", "1",
+                        "--max-channels", "9223372036854775807"},
+                       2,
+                       "too many channels"},
          }) {
         const PlanRun run = Plan(c.args);
         EXPECT_EQ(run.status, c.status) << testing::PrintToString(c.args);
@@ -146,12 +158,12 @@ TEST_F(PlanProgram, BadUsageIsOneLinePointingToHelp) {
 TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
     struct OptionCase {
         std::vector<std::string> args;
-        const char* fh;       // the FH the window would hold
+        const char* fh;  // the FH the window would hold
         const char* wanted;
     };
-    for (const OptionCase& c : {OptionCase{{"900.2"}, "1000", "900.2"},
-                                OptionCase{{"--fh", "750", "900.2"}, "750", "900.2"},
-                                OptionCase{{"--fh= 7 50 ", "--", "900.2"}, " 7 50 ", "900.2"}}) {
+    for (const OptionCase& c :
+         {OptionCase{{"900.2"}, "1000", "900.2"}, OptionCase{{"--fh", "750", "900.2"}, "750", "900.2"},
+          OptionCase{{"--fh= 7 50 ", "--", "900.2"}, " 7 50 ", "900.2"}}) {
         const PlanRun run = Plan(c.args);
         const auto rows = ParseCsv(run.out);
         ASSERT_EQ(rows.size(), 2u) << run.error;
@@ -162,13 +174,17 @@ TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
     // A FIFO in the settings file's place is not waited on.
     fs::rename("Kestrova.INI", "lab.ini");
     ASSERT_EQ(::mkfifo("Kestrova.INI", 0644), 0);
-    EXPECT_EQ(Plan({"--fh", "1000", "--step", "0.5", "--f0", "700", "--fref", "10", "--fosc", "950", "--dac-gain", "2",
-                    "900.2"}).status, 0);
+    EXPECT_EQ(Plan({"--fh", "1000", "--step", "0.5", "--f0", "700", "--fref", "10", "--fosc", "950",
+                    "--dac-gain", "2", "900.2"})
+                  .status,
+              0);
     fs::remove("Kestrova.INI");
     EXPECT_EQ(Plan({"900.2"}).status, 2) << "the default file is missing";
     EXPECT_EQ(Plan({"--ini", "lab.ini", "900.2"}).status, 0);
     EXPECT_EQ(Plan({"--fh", "1000", "--step", "0.5", "--f0", "700", "--fref", "10", "--fosc", "950",
-                    "--dac-gain", "2", "900.2"}).status, 0);
+                    "--dac-gain", "2", "900.2"})
+                  .status,
+              0);
 }
 
 TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
@@ -179,8 +195,9 @@ TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
     EXPECT_EQ(run.status, 1) << "700 is F0: a fault";
     const auto rows = ParseCsv(run.out);
     ASSERT_EQ(rows.size(), wanted.size() + 1);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"wanted", "achieved", "error", "error_ppm", "mismatch", "R", "N",
-                                                 "P", "S", "C", "G", "Rt", "St", "Pt", "Ct", "Gt", "fault"}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"wanted", "achieved", "error", "error_ppm", "mismatch", "R", "N", "P",
+                                        "S", "C", "G", "Rt", "St", "Pt", "Ct", "Gt", "fault"}));
     for (std::size_t i = 0; i + 1 < wanted.size(); ++i) {
         const std::vector<std::string>& row = rows[i + 1];
         ASSERT_EQ(row.size(), 17u);
@@ -189,22 +206,25 @@ TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
         EXPECT_EQ(" " + row[1], window.Text(Field::Fout));
         EXPECT_EQ(row[4], window.FoutBackColor() == kPink ? "1" : "0");
         EXPECT_EQ(row[11] + row[12] + row[13] + row[14] + row[15],
-                  window.Text(Field::Rt) + window.Text(Field::St) + window.Text(Field::Pt) + window.Text(Field::Ct) +
-                      window.Text(Field::Gt));
+                  window.Text(Field::Rt) + window.Text(Field::St) + window.Text(Field::Pt) +
+                      window.Text(Field::Ct) + window.Text(Field::Gt));
         EXPECT_EQ(std::stoi(row[6]), 32 * std::stoi(row[7]) + std::stoi(row[8]));
         EXPECT_EQ(row[16], "");
     }
-    EXPECT_EQ(rows.back()[16], "The calculation stopped at G = (1 / gain \u2212 1) \u00d7 1.66: division by zero. "
-                               "gain is 0; Fout and F0 both read as 700; FH reads as 1000.");
+    EXPECT_EQ(rows.back()[16],
+              "The calculation stopped at G = (1 / gain \u2212 1) \u00d7 1.66: division by zero. "
+              "gain is 0; Fout and F0 both read as 700; FH reads as 1000.");
     EXPECT_EQ(rows[1][2], "-0.2");
     EXPECT_EQ(rows[1][3], "-222.173");
 
     // A fault's description quotes a box's text: quoted in turn, as CSV.
-    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n1000\r\n0,5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
+    std::ofstream("Kestrova.INI", std::ios::binary)
+        << "900\r\n1000\r\n0,5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
     const auto faulted = ParseCsv(Plan({"900.2"}).out);
     ASSERT_EQ(faulted.size(), 2u);
-    EXPECT_EQ(faulted[1][16], "The calculation stopped at R = Fref / Step: division by zero. "
-                              "Fref reads as 10; Step reads as 0 (its box holds \"0,5\").");
+    EXPECT_EQ(faulted[1][16],
+              "The calculation stopped at R = Fref / Step: division by zero. "
+              "Fref reads as 10; Step reads as 0 (its box holds \"0,5\").");
 }
 
 TEST_F(PlanProgram, JsonBandWithAFaultMidBand) {
@@ -243,15 +263,17 @@ TEST_F(PlanProgram, BandEndsAtFhAndNeverPastIt) {
 TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
     // FH's text opens and closes comments; the fault at 700 quotes it.
     const std::string fh = "1000 */ /*x";
-    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n" << fh << "\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n0\r\n";
+    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n"
+                                                    << fh << "\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n0\r\n";
     const PlanRun run = Plan({"--format", "c-header", "-o", "channels.h", "900.2", "700", "950.5", " 9 00"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(fs::exists("channels.h.tmp"));
-    std::ofstream("main.c") << "#include <stdio.h>\n#include \"channels.h\"\n"
-                               "int main(void) { for (unsigned i = 0; i < KESTROVA_CHANNEL_COUNT; ++i)\n"
-                               " printf(\"%X %X %X %X %X\\n\", kestrova_channels[i].r, kestrova_channels[i].s,\n"
-                               " kestrova_channels[i].p, kestrova_channels[i].c, kestrova_channels[i].g); return 0; }\n";
+    std::ofstream("main.c")
+        << "#include <stdio.h>\n#include \"channels.h\"\n"
+           "int main(void) { for (unsigned i = 0; i < KESTROVA_CHANNEL_COUNT; ++i)\n"
+           " printf(\"%X %X %X %X %X\\n\", kestrova_channels[i].r, kestrova_channels[i].s,\n"
+           " kestrova_channels[i].p, kestrova_channels[i].c, kestrova_channels[i].g); return 0; }\n";
     ASSERT_EQ(std::system("cc -std=c99 -Wall -Werror -o channels main.c"), 0) << Read("channels.h");
     ASSERT_EQ(std::system("./channels > values.txt"), 0);
     std::string expected;
@@ -265,9 +287,10 @@ TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
         }
     }
     EXPECT_EQ(Read("values.txt"), expected);
-    EXPECT_NE(Read("channels.h").find("/* wanted 700: no entry. The calculation stopped at G = (1 / gain \u2212 1) "
-                                      "\u00d7 1.66: division by zero. gain is 0; Fout and F0 both read as 700; FH reads "
-                                      "as 1000 (its box holds \"1000 * / / *x\"). */"),
+    EXPECT_NE(Read("channels.h")
+                  .find("/* wanted 700: no entry. The calculation stopped at G = (1 / gain \u2212 1) "
+                        "\u00d7 1.66: division by zero. gain is 0; Fout and F0 both read as 700; FH reads "
+                        "as 1000 (its box holds \"1000 * / / *x\"). */"),
               std::string::npos);
 }
 
@@ -295,12 +318,11 @@ TEST(PlanError, DecimalDifferenceOfTheWrittenFrequencies) {
         const char* error;
         const char* ppm;
     };
-    for (const ErrorCase& c : {ErrorCase{900, 900.2, "-0.2", "-222.173"}, ErrorCase{0.3, 0.1 + 0.2, "0", "0.000"},
-                               ErrorCase{1e15, 999999999999999.9, "0", "0.000"},
-                               ErrorCase{100.01, 100, "0.01", "100.000"}, ErrorCase{-5, 0, "-5", ""},
-                               ErrorCase{1.5e300, -1.5e300, "3E+300", "-2000000.000"},
-                               ErrorCase{1e-300, 2e-300, "-1E-300", "-500000.000"},
-                               ErrorCase{1.7e308, -1.7e308, "", ""}}) {
+    for (const ErrorCase& c :
+         {ErrorCase{900, 900.2, "-0.2", "-222.173"}, ErrorCase{0.3, 0.1 + 0.2, "0", "0.000"},
+          ErrorCase{1e15, 999999999999999.9, "0", "0.000"}, ErrorCase{100.01, 100, "0.01", "100.000"},
+          ErrorCase{-5, 0, "-5", ""}, ErrorCase{1.5e300, -1.5e300, "3E+300", "-2000000.000"},
+          ErrorCase{1e-300, 2e-300, "-1E-300", "-500000.000"}, ErrorCase{1.7e308, -1.7e308, "", ""}}) {
         plan::ChannelResult channel;
         channel.values.achieved = c.achieved;
         channel.values.achievedDigits = DecimalDigits15(c.achieved);
@@ -322,10 +344,13 @@ TEST(PlanManual, NamesTheSameOptionsAsTheProgram) {
         if (line.starts_with(".SH")) options = line == ".SH OPTIONS";
         if (options && tag) {
             std::string plain;
-            for (std::size_t i = 0; i < line.size(); ++i) plain += line.compare(i, 2, "\\-") == 0 ? line[++i] : line[i];
+            for (std::size_t i = 0; i < line.size(); ++i)
+                plain += line.compare(i, 2, "\\-") == 0 ? line[++i] : line[i];
             for (std::size_t at = plain.find('-'); at != std::string::npos; at = plain.find('-', at)) {
                 std::size_t end = at;
-                while (end < plain.size() && (plain[end] == '-' || std::isalnum(static_cast<unsigned char>(plain[end])))) ++end;
+                while (end < plain.size() &&
+                       (plain[end] == '-' || std::isalnum(static_cast<unsigned char>(plain[end]))))
+                    ++end;
                 named.insert(plain.substr(at, end - at));
                 at = end;
             }
@@ -343,8 +368,8 @@ TEST_F(PlanProgram, ThreadsGiveTheSameBytes) {
     for (const char* format : {"csv", "json", "text", "c-header"}) {
         std::string first;
         for (const char* threads : {"1", "2", "3"}) {
-            const PlanRun run = Plan({"--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003", "--threads",
-                                      threads, "--format", format});
+            const PlanRun run = Plan({"--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003",
+                                      "--threads", threads, "--format", format});
             EXPECT_EQ(run.status, 1) << format << " on " << threads << " threads: the channel at F0 faults";
             if (first.empty()) first = run.out;
             EXPECT_TRUE(run.out == first) << format << " on " << threads << " threads";
@@ -384,11 +409,12 @@ TEST_F(PlanProgram, OutputReplacesOnlyARegularFile) {
         EXPECT_TRUE(fs::is_character_file("null") && fs::is_character_file("full"));
     }
     fs::create_symlink("Kestrova.INI", "link.ini");
-    for (const auto& [output, error] : {std::pair{".", "-o: \".\" is a directory"},
-                                        {"Kestrova.INI", "-o: \"Kestrova.INI\" is the settings file this run reads"},
-                                        {"./Kestrova.INI", "-o: \"./Kestrova.INI\" is the settings file"},
-                                        {"link.ini", "-o: \"link.ini\" is the settings file"},
-                                        {"/proc/self/cwd/Kestrova.INI", "-o: \"/proc/self/cwd/Kestrova.INI\" is the settings file"}}) {
+    for (const auto& [output, error] :
+         {std::pair{".", "-o: \".\" is a directory"},
+          {"Kestrova.INI", "-o: \"Kestrova.INI\" is the settings file this run reads"},
+          {"./Kestrova.INI", "-o: \"./Kestrova.INI\" is the settings file"},
+          {"link.ini", "-o: \"link.ini\" is the settings file"},
+          {"/proc/self/cwd/Kestrova.INI", "-o: \"/proc/self/cwd/Kestrova.INI\" is the settings file"}}) {
         const PlanRun run = Plan({"-o", output, "900.2"});
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.error.starts_with(error)) << run.error;
@@ -412,8 +438,8 @@ TEST_F(PlanProgram, InterruptedRunLeavesTheOldOutput) {
             const rlimit limit{1 << 20, 1 << 20};
             if (signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
             std::string error;
-            const int status =
-                plan::RunPlan({"--band", "--step", "0.0001", "-o", "out.csv"}, [](std::string_view) {}, false, error);
+            const int status = plan::RunPlan(
+                {"--band", "--step", "0.0001", "-o", "out.csv"}, [](std::string_view) {}, false, error);
             ::_exit(status == 2 && error == "\"out.csv\": write failed: File too large" ? 42 : status);
         }
         int status = 0;
@@ -423,8 +449,11 @@ TEST_F(PlanProgram, InterruptedRunLeavesTheOldOutput) {
             ::kill(child, signal);
         }
         ::waitpid(child, &status, 0);
-        if (signal != 0) EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
-        else EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 42) << "a file size limit is a write error";
+        if (signal != 0)
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal);
+        else
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 42)
+                << "a file size limit is a write error";
         EXPECT_EQ(Read("out.csv"), "old");
         EXPECT_EQ(temporaries(), 0);
     }
@@ -451,14 +480,16 @@ TEST_F(PlanProgram, OutputNeverBecomesAProgramOfOurs) {
                              std::vector<std::string>{"--ini", "shared/theirs.ini", "900.2"}}) {
         const PlanRun run = Plan(args);
         EXPECT_EQ(run.status, 2);
-        EXPECT_NE(run.error.find("belongs to another user (nobody) in a shared directory"), std::string::npos) << run.error;
+        EXPECT_NE(run.error.find("belongs to another user (nobody) in a shared directory"), std::string::npos)
+            << run.error;
     }
     EXPECT_EQ(Read("shared/out.csv"), kExample);
 }
 
 // Text from the settings file reaches a terminal only as visible escapes.
 TEST_F(PlanProgram, TextTableShowsControlCharactersAsEscapes) {
-    std::ofstream("Kestrova.INI", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n\x1b]2;pwned\x07\x1b[2J\r\n950\r\n2\r\n900\r\n";
+    std::ofstream("Kestrova.INI", std::ios::binary)
+        << "900\r\n1000\r\n0.5\r\n700\r\n\x1b]2;pwned\x07\x1b[2J\r\n950\r\n2\r\n900\r\n";
     const PlanRun run = Plan({"--format", "text", "900.2\x7f"}, true);
     EXPECT_EQ(run.status, 2) << "the wanted text is no number";
     const PlanRun table = Plan({"--format", "text", "900.2"}, true);

@@ -65,8 +65,8 @@ TEST_F(SaveUnderFailure, KilledAtRandomMomentsLeavesOneWholeContent) {
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         const std::string file = Contents("Kestrova.INI");
-        ASSERT_TRUE(file == Saved(shortText) || file == Saved(longText)) << "after kill " << kill << ": " << file.size()
-                                                                        << " bytes";
+        ASSERT_TRUE(file == Saved(shortText) || file == Saved(longText))
+            << "after kill " << kill << ": " << file.size() << " bytes";
         // A save killed part-way leaves its own temporary file behind.
         for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
             if (entry.path().filename().string().starts_with("Kestrova.INI.tmp")) {
@@ -104,7 +104,8 @@ TEST_F(SaveUnderFailure, FullFileSystemReportsAndKeepsThePreviousFile) {
     ASSERT_TRUE(fault.has_value()) << "the save was reported as done";
     EXPECT_EQ(fault->Reason(), "No space left on device") << fault->what();
     EXPECT_EQ(Contents("Kestrova.INI"), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2) << "a temporary file is left";
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2)
+        << "a temporary file is left";
     fs::current_path(directory_);
     ::umount("small");
 }

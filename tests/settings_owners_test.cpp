@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "settings/settings_file.h"
 #include "tests/support/scratch_directory.h"
@@ -61,12 +61,21 @@ TEST_F(SettingsOwners, NoFileWrittenCarriesASpecialOrExecuteBit) {
         std::string bytes;
         const char* written;  // the file the call writes
     };
-    for (const Case& c : {Case{"save", kEight, "Kestrova.INI"}, Case{"recovery", "\x7f" "ELF", "Kestrova.INI"},
-                          Case{"backup", "\x7f" "ELF", "Kestrova.INI.bak"}}) {
+    for (const Case& c : {Case{"save", kEight, "Kestrova.INI"},
+                          Case{"recovery",
+                               "\x7f"
+                               "ELF",
+                               "Kestrova.INI"},
+                          Case{"backup",
+                               "\x7f"
+                               "ELF",
+                               "Kestrova.INI.bak"}}) {
         Put("Kestrova.INI", c.bytes, 06775);
         MemoryPanel panel;
-        if (std::string(c.name) == "save") WriteIni(panel);
-        else ReadIni(panel);
+        if (std::string(c.name) == "save")
+            WriteIni(panel);
+        else
+            ReadIni(panel);
         EXPECT_EQ(Stat(c.written).st_mode & 07777, 0664u) << c.name;
         fs::remove("Kestrova.INI.bak");
     }
@@ -77,7 +86,9 @@ TEST_F(SettingsOwners, AnotherUsersFileInASharedDirectoryIsNeverUsed) {
     fs::create_directory("shared");
     ::chmod("shared", 01777);
     fs::current_path("shared");
-    for (const std::string& bytes : {std::string("\x7f" "ELF"), kEight}) {
+    for (const std::string& bytes : {std::string("\x7f"
+                                                 "ELF"),
+                                     kEight}) {
         Put("Kestrova.INI", bytes);
         ASSERT_EQ(::chown("Kestrova.INI", kNobody, kNobody), 0);
         ::chmod("Kestrova.INI", 04755);
@@ -151,14 +162,22 @@ TEST_F(SettingsOwners, OnlyEightShortLinesAreEverRead) {
         off_t size;  // sparse up to this size, NUL bytes
         const char* message;
     };
-    for (const Case& c : {Case{"", off_t{2} << 30, "the first line of \"Kestrova.INI\" is longer than 64 KiB: not a settings file"},
-                          Case{"1\r\n2\r\n3\r\n4\r\n", 4 + 65537 + 8,
-                               "the fifth line of \"Kestrova.INI\" is longer than 64 KiB: not a settings file"}}) {
+    for (const Case& c :
+         {Case{"", off_t{2} << 30,
+               "the first line of \"Kestrova.INI\" is longer than 64 KiB: not a settings file"},
+          Case{"1\r\n2\r\n3\r\n4\r\n", 4 + 65537 + 8,
+               "the fifth line of \"Kestrova.INI\" is longer than 64 KiB: not a settings file"}}) {
         Put("Kestrova.INI", c.head);
         ASSERT_EQ(::truncate("Kestrova.INI", c.size), 0);
         using Call = std::function<void()>;
-        for (const Call& call : {Call([] { MemoryPanel p; ReadIni(p); }), Call([] { WriteIni(MemoryPanel()); }),
-                                 Call([] { MemoryPanel p; ReadIniFile(p, "Kestrova.INI"); })})
+        for (const Call& call : {Call([] {
+                                     MemoryPanel p;
+                                     ReadIni(p);
+                                 }),
+                                 Call([] { WriteIni(MemoryPanel()); }), Call([] {
+                                     MemoryPanel p;
+                                     ReadIniFile(p, "Kestrova.INI");
+                                 })})
             EXPECT_EQ(FaultOf(call), c.message);
         EXPECT_EQ(Stat("Kestrova.INI").st_size, c.size);
         EXPECT_FALSE(fs::exists("Kestrova.INI.bak"));
@@ -168,7 +187,8 @@ TEST_F(SettingsOwners, OnlyEightShortLinesAreEverRead) {
     longField.SetText(Field::Fosc, std::string(65537, '9'));
     Put("Kestrova.INI", kEight);
     EXPECT_EQ(FaultOf([&] { WriteIni(longField); }),
-              "\"Kestrova.INI\": write failed: line 6 would be longer than 64 KiB, more than a settings file holds");
+              "\"Kestrova.INI\": write failed: line 6 would be longer than 64 KiB, more than a settings file "
+              "holds");
     EXPECT_EQ(Get("Kestrova.INI"), kEight);
 }
 

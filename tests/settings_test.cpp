@@ -1,6 +1,10 @@
 // The settings file on real files, each test in a fresh directory.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <array>
 #include <csignal>
 #include <cstdlib>
@@ -12,14 +16,10 @@
 #include <ostream>
 #include <random>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-#include "settings/settings_file.h"
 #include "files/text_encoding.h"
+#include "settings/settings_file.h"
 #include "tests/support/scratch_directory.h"
 
 namespace kestrova {
@@ -32,7 +32,6 @@ constexpr const char* kDefaults = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
 
 class SettingsFile : public testing::Test {
 protected:
-
     static void Put(const fs::path& name, const std::string& bytes) {
         std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
     }
@@ -99,7 +98,9 @@ struct LoadCase {
     Fields fields;
 };
 
-void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SettingsLoad : public SettingsFile, public testing::WithParamInterface<LoadCase> {};
 
@@ -114,22 +115,31 @@ TEST_P(SettingsLoad, FillsTheFieldsAndLeavesTheFile) {
     EXPECT_EQ(panel.Text(Field::Results), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, SettingsLoad, testing::Values(
-    LoadCase{"CrLf", "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n", kExample},
-    LoadCase{"EightEmptyLines", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", {}},
-    LoadCase{"NinthLineIgnored", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n",
-             {"1", "2", "3", "4", "5", "6", "7", "8"}},
-    LoadCase{"LastLineUnterminated", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", {"1", "2", "3", "4", "5", "6", "7", "8"}},
-    LoadCase{"LoneCr", "1\r2\r3\r4\r5\r6\r7\r8\r", {"1", "2", "3", "4", "5", "6", "7", "8"}},
-    LoadCase{"LoneLf", "900\n1000\n0.5\n700\n10\n950\n2\n 900\n", kExample},
-    LoadCase{"MixedEnds", "1\r\n2\r3\n4\r\r\n6\n\n8", {"1", "2", "3", "4", "", "6", "", "8"}},
-    LoadCase{"BlanksKept", " 1\r\n2 \r\n\t3\r\n4\r\n5\r\n6\r\n7\r\n  \r\n", {" 1", "2 ", "\t3", "4", "5", "6", "7", "  "}},
-    LoadCase{"Utf8TakenAsItIs", "\xC2\xB5s\r\n\xE2\x84\xA6\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
-             {"\xC2\xB5s", "\xE2\x84\xA6", "3", "4", "5", "6", "7", "8"}},
-    LoadCase{"OtherBytesReadAsLatin1", "\xB5s\r\n\xFF\xC3\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
-             {"\xC2\xB5s", "\xC3\xBF\xC3\x83", "3", "4", "5", "6", "7", "8"}},
-    LoadCase{"NulIsAByteLikeAnyOther", std::string("a\0b\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n", 26),
-             {std::string("a\0b", 3), "2", "3", "4", "5", "6", "7", "8"}}),
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SettingsLoad,
+    testing::Values(LoadCase{"CrLf", "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n", kExample},
+                    LoadCase{"EightEmptyLines", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n", {}},
+                    LoadCase{"NinthLineIgnored",
+                             "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n",
+                             {"1", "2", "3", "4", "5", "6", "7", "8"}},
+                    LoadCase{"LastLineUnterminated",
+                             "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8",
+                             {"1", "2", "3", "4", "5", "6", "7", "8"}},
+                    LoadCase{"LoneCr", "1\r2\r3\r4\r5\r6\r7\r8\r", {"1", "2", "3", "4", "5", "6", "7", "8"}},
+                    LoadCase{"LoneLf", "900\n1000\n0.5\n700\n10\n950\n2\n 900\n", kExample},
+                    LoadCase{"MixedEnds", "1\r\n2\r3\n4\r\r\n6\n\n8", {"1", "2", "3", "4", "", "6", "", "8"}},
+                    LoadCase{"BlanksKept",
+                             " 1\r\n2 \r\n\t3\r\n4\r\n5\r\n6\r\n7\r\n  \r\n",
+                             {" 1", "2 ", "\t3", "4", "5", "6", "7", "  "}},
+                    LoadCase{"Utf8TakenAsItIs",
+                             "\xC2\xB5s\r\n\xE2\x84\xA6\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
+                             {"\xC2\xB5s", "\xE2\x84\xA6", "3", "4", "5", "6", "7", "8"}},
+                    LoadCase{"OtherBytesReadAsLatin1",
+                             "\xB5s\r\n\xFF\xC3\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
+                             {"\xC2\xB5s", "\xC3\xBF\xC3\x83", "3", "4", "5", "6", "7", "8"}},
+                    LoadCase{"NulIsAByteLikeAnyOther",
+                             std::string("a\0b\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n", 26),
+                             {std::string("a\0b", 3), "2", "3", "4", "5", "6", "7", "8"}}),
     [](const testing::TestParamInfo<LoadCase>& p) { return std::string(p.param.name); });
 
 struct RecoveryCase {
@@ -138,7 +148,9 @@ struct RecoveryCase {
     bool keepsBackup;
 };
 
-void PrintTo(const RecoveryCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RecoveryCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SettingsRecovery : public SettingsFile, public testing::WithParamInterface<RecoveryCase> {};
 
@@ -154,13 +166,13 @@ TEST_P(SettingsRecovery, WritesDefaultsAndKeepsTheOldBytes) {
     EXPECT_EQ(Leftovers(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Short, SettingsRecovery, testing::Values(
-    RecoveryCase{"Missing", std::nullopt, false},
-    RecoveryCase{"Empty", "", false},
-    RecoveryCase{"SevenLines", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", true},
-    RecoveryCase{"OneLongLine", "900 1000 0.5 700 10 950 2 900", true},
-    RecoveryCase{"SevenLinesTheLastUnterminated", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7", true},
-    RecoveryCase{"SevenLfLines", "1\n2\n3\n4\n5\n6\n7\n", true}),
+INSTANTIATE_TEST_SUITE_P(
+    Short, SettingsRecovery,
+    testing::Values(RecoveryCase{"Missing", std::nullopt, false}, RecoveryCase{"Empty", "", false},
+                    RecoveryCase{"SevenLines", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", true},
+                    RecoveryCase{"OneLongLine", "900 1000 0.5 700 10 950 2 900", true},
+                    RecoveryCase{"SevenLinesTheLastUnterminated", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7", true},
+                    RecoveryCase{"SevenLfLines", "1\n2\n3\n4\n5\n6\n7\n", true}),
     [](const testing::TestParamInfo<RecoveryCase>& p) { return std::string(p.param.name); });
 
 TEST_F(SettingsFile, UnreadableFileIsMovedAsideBeforeTheRecovery) {
@@ -168,15 +180,17 @@ TEST_F(SettingsFile, UnreadableFileIsMovedAsideBeforeTheRecovery) {
     Put("Kestrova.INI", "secret\r\n");
     ::chmod("Kestrova.INI", 0200);
     ASSERT_EQ(::chown(".", 65534, 65534), 0);
-    EXPECT_EQ(InChild([] {
-        MemoryPanel panel;
-        ReadIni(panel);
-        if (panel.Text(Field::Fout) != "0") std::exit(3);
-    }, 65534), 0);
+    EXPECT_EQ(InChild(
+                  [] {
+                      MemoryPanel panel;
+                      ReadIni(panel);
+                      if (panel.Text(Field::Fout) != "0") std::exit(3);
+                  },
+                  65534),
+              0);
     EXPECT_EQ(Get("Kestrova.INI.bak"), "secret\r\n");
     EXPECT_EQ(Get("Kestrova.INI"), kDefaults);
 }
-
 
 TEST_F(SettingsFile, RecoveryInARemovedDirectoryGoesToTheCaller) {
     fs::create_directory("gone");
@@ -192,10 +206,14 @@ TEST_F(SettingsFile, RecoveryInARemovedDirectoryGoesToTheCaller) {
 TEST_F(SettingsFile, RecoveryInADirectoryWithoutWritePermission) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
     ::chmod(".", 0555);
-    EXPECT_EQ(InChild([] {
-        MemoryPanel panel;
-        ReadIni(panel);
-    }, 65534), 1) << "a FileFault";
+    EXPECT_EQ(InChild(
+                  [] {
+                      MemoryPanel panel;
+                      ReadIni(panel);
+                  },
+                  65534),
+              1)
+        << "a FileFault";
     EXPECT_FALSE(fs::exists("Kestrova.INI"));
 }
 
@@ -214,9 +232,9 @@ TEST_F(SettingsFile, SaveTurnsLineBreaksInsideFieldsIntoBlanks) {
 }
 
 TEST_F(SettingsFile, LoadThenSaveRewritesByteForByte) {
-    for (const std::string file : {"900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n",
-                                   "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
-                                   "\xC2\xB5\r\n\xE2\x84\xA6\r\n\xF0\x9F\x93\xA1\r\n-\r\n+\r\n.\r\n \r\n\t\r\n"}) {
+    for (const std::string file :
+         {"900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n", "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n",
+          "\xC2\xB5\r\n\xE2\x84\xA6\r\n\xF0\x9F\x93\xA1\r\n-\r\n+\r\n.\r\n \r\n\t\r\n"}) {
         Put("Kestrova.INI", file);
         MemoryPanel panel;
         ReadIni(panel);
@@ -236,21 +254,21 @@ TEST_F(SettingsFile, Latin1LineIsSavedAsUtf8OfTheSameCharacters) {
     EXPECT_EQ(Inputs(again), Inputs(panel));
 }
 
-
 TEST_F(SettingsFile, SaveThatFailsPartWayLeavesTheOldFileWhole) {
     const std::string old = "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n";
     Put("Kestrova.INI", old);
     // Room for 16 bytes only: the write of the new content stops part-way.
     EXPECT_EQ(InChild([] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16, 16};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        try {
-            WriteIni(PanelWith({"1234567890", "1234567890", "3", "4", "5", "6", "7", "8"}));
-        } catch (const FileFault& fault) {
-            ::_exit(fault.Operation() == "write" && fault.Reason() == "File too large" ? 1 : 4);
-        }
-    }), 1);
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit limit{16, 16};
+                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                  try {
+                      WriteIni(PanelWith({"1234567890", "1234567890", "3", "4", "5", "6", "7", "8"}));
+                  } catch (const FileFault& fault) {
+                      ::_exit(fault.Operation() == "write" && fault.Reason() == "File too large" ? 1 : 4);
+                  }
+              }),
+              1);
     EXPECT_EQ(Get("Kestrova.INI"), old);
     EXPECT_EQ(Leftovers(), 0);
 }
@@ -278,13 +296,15 @@ TEST_F(SettingsFile, SaveRewritesInPlaceWhereTheDirectoryIsClosed) {
 
     // Neither the directory nor the file: the save is refused, the file kept.
     ASSERT_EQ(::chown("Kestrova.INI", 0, 0), 0);
-    const int status = InChild([] {
-        try {
-            WriteIni(PanelWith({}));
-        } catch (const FileFault& fault) {
-            ::_exit(fault.Operation() == "open" && fault.Reason() == "Permission denied" ? 1 : 4);
-        }
-    }, 65534);
+    const int status = InChild(
+        [] {
+            try {
+                WriteIni(PanelWith({}));
+            } catch (const FileFault& fault) {
+                ::_exit(fault.Operation() == "open" && fault.Reason() == "Permission denied" ? 1 : 4);
+            }
+        },
+        65534);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(Get("Kestrova.INI"), "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n 900\r\n");
 }
@@ -297,7 +317,9 @@ struct UnusableCase {
     const char* what;
 };
 
-void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const UnusableCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SettingsUnusable : public SettingsFile, public testing::WithParamInterface<UnusableCase> {};
 
@@ -324,14 +346,20 @@ TEST_P(SettingsUnusable, IsReportedAndNeverReplaced) {
     EXPECT_EQ(Leftovers(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, SettingsUnusable, testing::Values(
-    UnusableCase{"Fifo", [] { ::mkfifo("Kestrova.INI", 0644); }, "\"Kestrova.INI\" is a FIFO, not a regular file"},
-    UnusableCase{"Directory", [] { fs::create_directory("Kestrova.INI"); },
-                 "\"Kestrova.INI\" is a directory, not a regular file"},
-    UnusableCase{"LinkToDevZero", [] { fs::create_symlink("/dev/zero", "Kestrova.INI"); },
-                 "\"Kestrova.INI\" is a link to a character device, not a regular file"},
-    UnusableCase{"LinkToAFifo", [] { ::mkfifo("pipe", 0644); fs::create_symlink("pipe", "Kestrova.INI"); },
-                 "\"Kestrova.INI\" is a link to a FIFO, not a regular file"}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SettingsUnusable,
+    testing::Values(UnusableCase{"Fifo", [] { ::mkfifo("Kestrova.INI", 0644); },
+                                 "\"Kestrova.INI\" is a FIFO, not a regular file"},
+                    UnusableCase{"Directory", [] { fs::create_directory("Kestrova.INI"); },
+                                 "\"Kestrova.INI\" is a directory, not a regular file"},
+                    UnusableCase{"LinkToDevZero", [] { fs::create_symlink("/dev/zero", "Kestrova.INI"); },
+                                 "\"Kestrova.INI\" is a link to a character device, not a regular file"},
+                    UnusableCase{"LinkToAFifo",
+                                 [] {
+                                     ::mkfifo("pipe", 0644);
+                                     fs::create_symlink("pipe", "Kestrova.INI");
+                                 },
+                                 "\"Kestrova.INI\" is a link to a FIFO, not a regular file"}),
     [](const testing::TestParamInfo<UnusableCase>& p) { return std::string(p.param.name); });
 
 // In a sticky directory anyone may write, a link planted by another user
@@ -416,14 +444,16 @@ TEST_F(SettingsFile, RacingSavesEachSucceed) {
     ::waitpid(first, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const std::optional<std::string> file = Get("Kestrova.INI");
-    EXPECT_TRUE(file == "a\r\na\r\na\r\na\r\na\r\na\r\na\r\na\r\n" || file == "bb\r\nbb\r\nbb\r\nbb\r\nbb\r\nbb\r\nbb\r\nbb\r\n");
+    EXPECT_TRUE(file == "a\r\na\r\na\r\na\r\na\r\na\r\na\r\na\r\n" ||
+                file == "bb\r\nbb\r\nbb\r\nbb\r\nbb\r\nbb\r\nbb\r\nbb\r\n");
     EXPECT_EQ(Leftovers(), 1) << "only the planted directory";
 }
 
 TEST_F(SettingsFile, RandomFilesLoadSaveAndLoadTheSame) {
     std::mt19937 random(7);
     // Bytes weighted towards line ends, blanks and bytes beyond ASCII.
-    const std::string alphabet = std::string("\r\n\r\n\r\n  09.-e\x80\xBF\xC3\xA9\xE2\x82\xF0\xFF", 22) + '\0';
+    const std::string alphabet =
+        std::string("\r\n\r\n\r\n  09.-e\x80\xBF\xC3\xA9\xE2\x82\xF0\xFF", 22) + '\0';
     for (int round = 0; round < 300; ++round) {
         std::string file;
         const int length = static_cast<int>(random() % 80);
@@ -442,18 +472,20 @@ TEST_F(SettingsFile, RandomFilesLoadSaveAndLoadTheSame) {
         std::size_t crlf = 0;
         for (std::size_t at = 0; (at = saved.find("\r\n", at)) != std::string::npos; at += 2) ++crlf;
         EXPECT_EQ(crlf, 8u);
-        EXPECT_EQ(std::count(saved.begin(), saved.end(), '\r') + std::count(saved.begin(), saved.end(), '\n'), 16);
+        EXPECT_EQ(std::count(saved.begin(), saved.end(), '\r') + std::count(saved.begin(), saved.end(), '\n'),
+                  16);
         EXPECT_TRUE(saved.ends_with("\r\n"));
         for (const std::string& field : Inputs(first)) EXPECT_TRUE(files::IsValidUtf8(field));
     }
 }
 
 TEST(TextEncoding, ValidUtf8) {
-    for (const char* valid : {"", "abc", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEF\xBF\xBF",
-                              "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
+    for (const char* valid : {"", "abc", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF",
+                              "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
         EXPECT_TRUE(files::IsValidUtf8(valid)) << testing::PrintToString(valid);
-    for (const char* invalid : {"\x80", "\xC0\x80", "\xC1\xBF", "\xC2", "\xE0\x9F\xBF", "\xED\xA0\x80",
-                                "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\xE2\x82"})
+    for (const char* invalid :
+         {"\x80", "\xC0\x80", "\xC1\xBF", "\xC2", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF0\x8F\xBF\xBF",
+          "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\xE2\x82"})
         EXPECT_FALSE(files::IsValidUtf8(invalid)) << testing::PrintToString(invalid);
 }
 

@@ -39,8 +39,9 @@ TEST(TextFromNumberProperty, MatchesReferenceAndReadsBack) {
         // Random bit patterns cover every exponent; every fourth sample is a
         // short decimal, where ties and trailing zeros matter most.
         double x = std::bit_cast<double>(random());
-        if (i % 4 == 0) x = static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
-                            std::pow(10.0, static_cast<double>(random() % 12));
+        if (i % 4 == 0)
+            x = static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
+                std::pow(10.0, static_cast<double>(random() % 12));
         if (!std::isfinite(x)) continue;
         const std::string text = TextFromNumber(x);
         if (text != Reference(x)) {
@@ -66,7 +67,8 @@ std::string PatternReference(double x) {
     const std::size_t point = text.find('.');
     std::string integer = text.substr(0, point);
     std::string fraction = text.substr(point + 1);
-    integer.erase(0, integer.find_first_not_of('0') == std::string::npos ? integer.size() : integer.find_first_not_of('0'));
+    integer.erase(0, integer.find_first_not_of('0') == std::string::npos ? integer.size()
+                                                                         : integer.find_first_not_of('0'));
     while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
     const bool negative = x < 0 && !(integer.empty() && fraction.empty());
     return (negative ? "-" : "") + integer + "." + fraction + "   ";
@@ -80,10 +82,19 @@ TEST(FormatPatternProperty, MatchesReference) {
         // of every size the gain can have.
         double x = 0;
         switch (i % 4) {
-        case 0: x = (static_cast<double>(random() % 2000000) - 1000000.0 + 0.5) / 1000.0; break;
-        case 1: x = static_cast<double>(static_cast<std::int64_t>(random() % 200001) - 100000) / 16.0; break;
-        case 2: x = std::ldexp(static_cast<double>(random() % (1u << 30)), static_cast<int>(random() % 60) - 40); break;
-        default: x = std::bit_cast<double>(random()); break;
+            case 0:
+                x = (static_cast<double>(random() % 2000000) - 1000000.0 + 0.5) / 1000.0;
+                break;
+            case 1:
+                x = static_cast<double>(static_cast<std::int64_t>(random() % 200001) - 100000) / 16.0;
+                break;
+            case 2:
+                x = std::ldexp(static_cast<double>(random() % (1u << 30)),
+                               static_cast<int>(random() % 60) - 40);
+                break;
+            default:
+                x = std::bit_cast<double>(random());
+                break;
         }
         if (!std::isfinite(x)) continue;
         const std::string text = FormatPattern(x, "##.###   ", ".");

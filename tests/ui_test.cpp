@@ -5,6 +5,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -23,8 +26,9 @@
 #include <vector>
 
 #include "plan/channel.h"
-#include "ui/kestrova_window.h"
 #include "tests/support/scratch_directory.h"
+#include "ui/caption_fit.h"
+#include "ui/kestrova_window.h"
 
 namespace kestrova {
 namespace {
@@ -38,7 +42,8 @@ protected:
     void TearDown() override { window_.reset(); }
 
     Kestrova& Open() {
-        window_ = std::make_unique<Kestrova>([this](QWidget*, const QString& message) { reports_.push_back(message); });
+        window_ = std::make_unique<Kestrova>(
+            [this](QWidget*, const QString& message) { reports_.push_back(message); });
         return *window_;
     }
     Kestrova& OpenAndShow() {
@@ -48,7 +53,9 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
         return window;
     }
-    QLineEdit* Box(const char* name) const { return window_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    QLineEdit* Box(const char* name) const {
+        return window_->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
     QPlainTextEdit* Results() const { return window_->findChild<QPlainTextEdit*>(QStringLiteral("Results")); }
     QPushButton* Calculate() const { return window_->findChild<QPushButton*>(QStringLiteral("Calculate")); }
     QString FocusName() const {
@@ -87,16 +94,20 @@ TEST_F(Window, EveryControlAtItsPlaceAt96Dpi) {
     EXPECT_EQ(window.size(), QSize(479, 202));
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed size";
     const Place places[] = {
-        {"Label5", 90, 105, 855, 255},    {"Label4", 1050, 105, 855, 255},  {"Label3", 2010, 105, 1095, 255},
-        {"Fl", 90, 345, 855, 285},        {"Fh", 1050, 345, 855, 285},      {"Fstep", 2010, 345, 1095, 285},
-        {"Label2", 90, 690, 855, 255},    {"Label9", 1050, 690, 975, 255},  {"Label8", 2130, 690, 975, 255},
-        {"Label7", 3210, 690, 735, 255},  {"Fo", 90, 930, 855, 285},        {"Fref", 1050, 930, 975, 285},
-        {"Fosc", 2130, 930, 975, 285},    {"DacGain", 3210, 930, 735, 285}, {"Label10", 75, 1440, 1335, 255},
-        {"Fout", 75, 1710, 2040, 405},    {"Calculate", 645, 2235, 990, 495}, {"Results", 2190, 1380, 2115, 1185},
-        {"Label12", 4500, 525, 510, 375}, {"Rt", 5055, 480, 1335, 285},     {"Label14", 4485, 900, 525, 375},
-        {"St", 5055, 840, 1335, 285},     {"Label13", 4500, 1275, 510, 375}, {"Pt", 5055, 1200, 1335, 285},
-        {"Label15", 4470, 1605, 540, 375}, {"Ct", 5055, 1560, 1335, 285},   {"Label1", 4455, 1965, 555, 270},
-        {"Gt", 5055, 1920, 1335, 285},
+        {"Label5", 90, 105, 855, 255},      {"Label4", 1050, 105, 855, 255},
+        {"Label3", 2010, 105, 1095, 255},   {"Fl", 90, 345, 855, 285},
+        {"Fh", 1050, 345, 855, 285},        {"Fstep", 2010, 345, 1095, 285},
+        {"Label2", 90, 690, 855, 255},      {"Label9", 1050, 690, 975, 255},
+        {"Label8", 2130, 690, 975, 255},    {"Label7", 3210, 690, 735, 255},
+        {"Fo", 90, 930, 855, 285},          {"Fref", 1050, 930, 975, 285},
+        {"Fosc", 2130, 930, 975, 285},      {"DacGain", 3210, 930, 735, 285},
+        {"Label10", 75, 1440, 1335, 255},   {"Fout", 75, 1710, 2040, 405},
+        {"Calculate", 645, 2235, 990, 495}, {"Results", 2190, 1380, 2115, 1185},
+        {"Label12", 4500, 525, 510, 375},   {"Rt", 5055, 480, 1335, 285},
+        {"Label14", 4485, 900, 525, 375},   {"St", 5055, 840, 1335, 285},
+        {"Label13", 4500, 1275, 510, 375},  {"Pt", 5055, 1200, 1335, 285},
+        {"Label15", 4470, 1605, 540, 375},  {"Ct", 5055, 1560, 1335, 285},
+        {"Label1", 4455, 1965, 555, 270},   {"Gt", 5055, 1920, 1335, 285},
     };
     for (const Place& p : places) {
         const QWidget* widget = window.findChild<QWidget*>(QString::fromLatin1(p.name));
@@ -117,14 +128,14 @@ TEST_F(Window, CaptionsAlignmentAndFocus) {
         const char* text;
         Qt::Alignment horizontal;
     };
-    for (const Caption& c : {Caption{"Label5", "FL", Qt::AlignHCenter}, Caption{"Label4", "FH", Qt::AlignHCenter},
-                             Caption{"Label3", "Step", Qt::AlignHCenter}, Caption{"Label2", "F0", Qt::AlignHCenter},
-                             Caption{"Label9", "Fref", Qt::AlignHCenter}, Caption{"Label8", "Fosc", Qt::AlignHCenter},
-                             Caption{"Label7", "DAC Gain", Qt::AlignHCenter},
-                             Caption{"Label10", "Wanted Fout", Qt::AlignHCenter},
-                             Caption{"Label12", "R  0x", Qt::AlignRight}, Caption{"Label14", "S  0x", Qt::AlignRight},
-                             Caption{"Label13", "P  0x", Qt::AlignRight}, Caption{"Label15", "C  0x", Qt::AlignRight},
-                             Caption{"Label1", "G  0x", Qt::AlignRight}}) {
+    for (const Caption& c :
+         {Caption{"Label5", "FL", Qt::AlignHCenter}, Caption{"Label4", "FH", Qt::AlignHCenter},
+          Caption{"Label3", "Step", Qt::AlignHCenter}, Caption{"Label2", "F0", Qt::AlignHCenter},
+          Caption{"Label9", "Fref", Qt::AlignHCenter}, Caption{"Label8", "Fosc", Qt::AlignHCenter},
+          Caption{"Label7", "DAC Gain", Qt::AlignHCenter},
+          Caption{"Label10", "Wanted Fout", Qt::AlignHCenter}, Caption{"Label12", "R  0x", Qt::AlignRight},
+          Caption{"Label14", "S  0x", Qt::AlignRight}, Caption{"Label13", "P  0x", Qt::AlignRight},
+          Caption{"Label15", "C  0x", Qt::AlignRight}, Caption{"Label1", "G  0x", Qt::AlignRight}}) {
         const QLabel* label = window.findChild<QLabel*>(QString::fromLatin1(c.label));
         ASSERT_NE(label, nullptr) << c.label;
         EXPECT_EQ(label->text(), QString::fromLatin1(c.text));
@@ -132,7 +143,8 @@ TEST_F(Window, CaptionsAlignmentAndFocus) {
         EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << c.label;
     }
     for (const QLineEdit* box : window.findChildren<QLineEdit*>()) {
-        EXPECT_EQ(box->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft) << box->objectName().toStdString();
+        EXPECT_EQ(box->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft)
+            << box->objectName().toStdString();
         EXPECT_FALSE(box->isReadOnly());
         EXPECT_EQ(box->maxLength(), 65536) << "the longest settings line";
     }
@@ -145,9 +157,10 @@ TEST_F(Window, FontsAndTheGreyResults) {
         double points;
         bool bold;
     };
-    for (const FontCase& c : {FontCase{"Fout", 12, true}, FontCase{"Rt", 9.75, true}, FontCase{"St", 9.75, true},
-                              FontCase{"Pt", 9.75, true}, FontCase{"Ct", 9.75, true}, FontCase{"Gt", 9.75, true},
-                              FontCase{"Fl", 8, false}, FontCase{"DacGain", 8, false}}) {
+    for (const FontCase& c :
+         {FontCase{"Fout", 12, true}, FontCase{"Rt", 9.75, true}, FontCase{"St", 9.75, true},
+          FontCase{"Pt", 9.75, true}, FontCase{"Ct", 9.75, true}, FontCase{"Gt", 9.75, true},
+          FontCase{"Fl", 8, false}, FontCase{"DacGain", 8, false}}) {
         const QFont font = Box(c.box)->font();
         EXPECT_EQ(font.families().value(0), QStringLiteral("MS Sans Serif")) << c.box;
         EXPECT_DOUBLE_EQ(font.pointSizeF(), c.points) << c.box;
@@ -168,7 +181,9 @@ TEST_F(Window, FontsAndTheGreyResults) {
 // WCAG contrast ratio of two colours.
 double Contrast(const QColor& a, const QColor& b) {
     const auto luminance = [](const QColor& c) {
-        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
         return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
     };
     const double la = luminance(a) + 0.05, lb = luminance(b) + 0.05;
@@ -194,11 +209,15 @@ TEST_F(Window, TextStaysReadableUnderADarkPalette) {
     window.show();
     const auto check = [&](const char* when) {
         for (const QLabel* label : window.findChildren<QLabel*>())
-            EXPECT_GE(Contrast(label->palette().color(QPalette::WindowText), label->palette().color(QPalette::Window)),
-                      4.5) << when << " " << label->objectName().toStdString();
+            EXPECT_GE(Contrast(label->palette().color(QPalette::WindowText),
+                               label->palette().color(QPalette::Window)),
+                      4.5)
+                << when << " " << label->objectName().toStdString();
         for (QWidget* box : window.findChildren<QWidget*>()) {
-            if (qobject_cast<QLineEdit*>(box) == nullptr && qobject_cast<QPlainTextEdit*>(box) == nullptr) continue;
-            EXPECT_GE(Contrast(box->palette().color(QPalette::Text), box->palette().color(QPalette::Base)), 4.5)
+            if (qobject_cast<QLineEdit*>(box) == nullptr && qobject_cast<QPlainTextEdit*>(box) == nullptr)
+                continue;
+            EXPECT_GE(Contrast(box->palette().color(QPalette::Text), box->palette().color(QPalette::Base)),
+                      4.5)
                 << when << " " << box->objectName().toStdString();
         }
     };
@@ -219,16 +238,67 @@ TEST_F(Window, TextStaysReadableUnderADarkPalette) {
     EXPECT_EQ(lightWindow.palette().color(QPalette::Text), QColor(Qt::black));
 }
 
+// Every caption fits inside its label with a pixel to spare on either side,
+// under the font the layout is measured for and under the fallback: the
+// label's first and last columns of pixels hold no ink.
+TEST_F(Window, EveryCaptionFitsItsLabel) {
+    for (const char* family : {"Liberation Sans", "DejaVu Sans"}) {
+        Kestrova& window = Open();
+        window.show();
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            QFont font = window.font();
+            font.setFamilies({QString::fromLatin1(family)});
+            label->setFont(font);
+            ASSERT_EQ(QFontInfo(label->font()).family(), QString::fromLatin1(family));
+            FitCaption(*label);
+            const QImage image = label->grab().toImage();
+            const QRgb background = image.pixel(image.width() / 2, image.height() - 1);
+            for (const int x : {0, image.width() - 1})
+                for (int y = 0; y < image.height(); ++y)
+                    EXPECT_EQ(image.pixel(x, y), background) << family << ": " << label->text().toStdString()
+                                                             << " touches its edge at " << x << "," << y;
+            EXPECT_LE(QFontMetricsF(label->font()).horizontalAdvance(label->text()), label->width() - 2.0)
+                << family << ": " << label->text().toStdString();
+            EXPECT_GE(label->font().pointSizeF(), 7.0) << family << ": " << label->text().toStdString();
+        }
+    }
+}
+
+// The pink of a missed frequency is heard as well as seen, and goes when
+// the box turns white.
+TEST_F(Window, MismatchIsHeardByAScreenReader) {
+    Put(kExampleFile);
+    Open().show();
+    QAccessibleInterface* fout = QAccessible::queryAccessibleInterface(Box("Fout"));
+    ASSERT_NE(fout, nullptr);
+    EXPECT_EQ(fout->text(QAccessible::Description), QString());
+    QTest::mouseClick(Calculate(), Qt::LeftButton);  // 900.2 missed: pink
+    EXPECT_EQ(fout->text(QAccessible::Description),
+              QStringLiteral("The achieved frequency misses the wanted one by more than 0.01"));
+    EXPECT_EQ(Box("Fout")->text(), QStringLiteral(" 900"));
+    QTest::mouseClick(Calculate(), Qt::LeftButton);  // 900 met: white
+    EXPECT_EQ(fout->text(QAccessible::Description), QString());
+}
+
 // A screen reader names every box by its caption, and each caption is tied
 // to its box.
 TEST_F(Window, EveryBoxHasAnAccessibleName) {
     Kestrova& window = Open();
     window.show();
-    const std::pair<const char*, const char*> names[] = {
-        {"Fl", "FL"}, {"Fh", "FH"}, {"Fstep", "Step"}, {"Fo", "F0"}, {"Fref", "Fref"}, {"Fosc", "Fosc"},
-        {"DacGain", "DAC Gain"}, {"Fout", "Wanted Fout"}, {"Results", "Summary"},
-        {"Rt", "R register, hexadecimal"}, {"St", "S register, hexadecimal"}, {"Pt", "P register, hexadecimal"},
-        {"Ct", "C register, hexadecimal"}, {"Gt", "G register, hexadecimal"}};
+    const std::pair<const char*, const char*> names[] = {{"Fl", "FL"},
+                                                         {"Fh", "FH"},
+                                                         {"Fstep", "Step"},
+                                                         {"Fo", "F0"},
+                                                         {"Fref", "Fref"},
+                                                         {"Fosc", "Fosc"},
+                                                         {"DacGain", "DAC Gain"},
+                                                         {"Fout", "Wanted Fout"},
+                                                         {"Results", "Summary"},
+                                                         {"Rt", "R register, hexadecimal"},
+                                                         {"St", "S register, hexadecimal"},
+                                                         {"Pt", "P register, hexadecimal"},
+                                                         {"Ct", "C register, hexadecimal"},
+                                                         {"Gt", "G register, hexadecimal"}};
     for (const auto& [box, name] : names) {
         QAccessibleInterface* accessible =
             QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(QString::fromLatin1(box)));
@@ -238,15 +308,16 @@ TEST_F(Window, EveryBoxHasAnAccessibleName) {
     for (const QLabel* label : window.findChildren<QLabel*>()) {
         ASSERT_NE(label->buddy(), nullptr) << label->objectName().toStdString();
         const QString caption = label->text().simplified().remove(QStringLiteral(" 0x"));
-        EXPECT_TRUE(label->buddy()->accessibleName().startsWith(caption)) << label->objectName().toStdString();
+        EXPECT_TRUE(label->buddy()->accessibleName().startsWith(caption))
+            << label->objectName().toStdString();
     }
 }
 
 TEST_F(Window, FocusStartsOnFlAndTabFollowsTheChain) {
     OpenAndShow();
     EXPECT_EQ(FocusName(), QStringLiteral("Fl"));
-    const char* chain[] = {"Fh", "Fstep", "Fo", "Fref", "Fosc", "DacGain", "Fout", "Calculate",
-                           "Results", "Rt", "St", "Pt", "Gt", "Ct", "Fl"};
+    const char* chain[] = {"Fh",      "Fstep", "Fo", "Fref", "Fosc", "DacGain", "Fout", "Calculate",
+                           "Results", "Rt",    "St", "Pt",   "Gt",   "Ct",      "Fl"};
     for (const char* next : chain) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(FocusName(), QString::fromLatin1(next));
@@ -286,7 +357,7 @@ TEST_F(Window, SpaceAndEnterOnTheButtonCalculate) {
 TEST_F(Window, WorkedExampleTypedIn) {
     OpenAndShow();
     const std::pair<const char*, const char*> inputs[] = {
-        {"Fl", "900"}, {"Fh", "1000"}, {"Fstep", "0.5"}, {"Fo", "700"},
+        {"Fl", "900"},  {"Fh", "1000"},  {"Fstep", "0.5"}, {"Fo", "700"},
         {"Fref", "10"}, {"Fosc", "950"}, {"DacGain", "2"}, {"Fout", "900.2"}};
     for (const auto& [name, text] : inputs) TypeInto(name, QString::fromLatin1(text));
     const QColor standard = Box("Fout")->palette().color(QPalette::Base);
@@ -296,10 +367,12 @@ TEST_F(Window, WorkedExampleTypedIn) {
     EXPECT_EQ(Box("Fout")->text(), QStringLiteral(" 900"));
     EXPECT_EQ(Box("Fout")->palette().color(QPalette::Base), QColor(255, 190, 190));
     EXPECT_NE(standard, QColor(255, 190, 190));
-    EXPECT_EQ(Results()->toPlainText(), QStringLiteral("R 20\nN  400   S  16   P  12\nC  412\ngain .179   G  7\n"));
+    EXPECT_EQ(Results()->toPlainText(),
+              QStringLiteral("R 20\nN  400   S  16   P  12\nC  412\ngain .179   G  7\n"));
     const std::pair<const char*, const char*> registers[] = {
         {"Rt", "0014"}, {"St", "10"}, {"Pt", "00C"}, {"Ct", "19C"}, {"Gt", "07"}};
-    for (const auto& [name, text] : registers) EXPECT_EQ(Box(name)->text(), QString::fromLatin1(text)) << name;
+    for (const auto& [name, text] : registers)
+        EXPECT_EQ(Box(name)->text(), QString::fromLatin1(text)) << name;
 
     // On a step: white again.
     TypeInto("Fout", QStringLiteral("900"));
@@ -335,9 +408,10 @@ TEST_F(Window, FaultAfterFoutKeepsExactlyWhatWasWritten) {
     Box("Rt")->setText(QStringLiteral("old"));
     QTest::mouseClick(Calculate(), Qt::LeftButton);
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_EQ(reports_[0],
-              QString::fromUtf8("The calculation stopped at gain = (Fout \u2212 F0) \u00d7 0.269 / (FH \u2212 F0): "
-                                "division by zero.\nFout reads as 900; F0 and FH both read as 700."));
+    EXPECT_EQ(
+        reports_[0],
+        QString::fromUtf8("The calculation stopped at gain = (Fout \u2212 F0) \u00d7 0.269 / (FH \u2212 F0): "
+                          "division by zero.\nFout reads as 900; F0 and FH both read as 700."));
     EXPECT_EQ(Box("Fout")->text(), QStringLiteral(" 900"));
     EXPECT_EQ(Box("Fout")->palette().color(QPalette::Base), QColor(255, 190, 190));
     EXPECT_EQ(Results()->toPlainText(), QStringLiteral("old"));
@@ -355,7 +429,8 @@ TEST_F(Window, RealMessageBoxAppearsAndCloses) {
         box->accept();
     });
     QTest::mouseClick(Calculate(), Qt::LeftButton);
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("The calculation stopped at R = Fref / Step: invalid operation.")));
+    EXPECT_TRUE(
+        shown.startsWith(QStringLiteral("The calculation stopped at R = Fref / Step: invalid operation.")));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -381,7 +456,9 @@ TEST_F(Window, FailingLoadIsReportedAndTheWindowStillOpens) {
     fs::create_directory("Kestrova.INI");
     Kestrova& window = Open();
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_EQ(reports_[0], QStringLiteral("The settings could not be loaded.\n\"Kestrova.INI\" is a directory, not a regular file"));
+    EXPECT_EQ(reports_[0],
+              QStringLiteral(
+                  "The settings could not be loaded.\n\"Kestrova.INI\" is a directory, not a regular file"));
     window.show();
     EXPECT_TRUE(window.isVisible());
 
@@ -392,7 +469,9 @@ TEST_F(Window, FailingLoadIsReportedAndTheWindowStillOpens) {
     window.show();
     EXPECT_TRUE(window.close());
     ASSERT_EQ(reports_.size(), 2u);
-    EXPECT_EQ(reports_[1], QStringLiteral("The settings could not be saved.\n\"Kestrova.INI\" is a directory, not a regular file"));
+    EXPECT_EQ(reports_[1],
+              QStringLiteral(
+                  "The settings could not be saved.\n\"Kestrova.INI\" is a directory, not a regular file"));
 }
 
 // The longest line a settings file holds goes through a box whole; a longer
@@ -413,8 +492,10 @@ TEST_F(Window, LongFieldSurvivesTheTextBox) {
     Put(longest + "7" + rest);
     Open();
     ASSERT_EQ(reports_.size(), 1u);
-    EXPECT_EQ(reports_[0], QStringLiteral("The settings could not be loaded.\nthe first line of \"Kestrova.INI\" is longer "
-                                          "than 64 KiB: not a settings file"));
+    EXPECT_EQ(
+        reports_[0],
+        QStringLiteral("The settings could not be loaded.\nthe first line of \"Kestrova.INI\" is longer "
+                       "than 64 KiB: not a settings file"));
     EXPECT_TRUE(window_->close());
     EXPECT_EQ(Saved(), longest + "7" + rest);
     EXPECT_FALSE(fs::exists("Kestrova.INI.bak"));
@@ -464,7 +545,8 @@ TEST_F(Window, PlanChannelsAreTheWindowsDigits) {
         EXPECT_EQ(channel.fault.has_value(), !reports_.empty()) << inputs[7];
         for (Field field : kAllFields) {
             if (field == Field::Results) continue;  // not part of a plan
-            EXPECT_EQ(window_->Panel().Text(field), memory.Text(field)) << FieldName(field) << " for " << inputs[7];
+            EXPECT_EQ(window_->Panel().Text(field), memory.Text(field))
+                << FieldName(field) << " for " << inputs[7];
         }
         if (!channel.fault) {
             EXPECT_EQ(window_->Panel().FoutBackColor(), memory.FoutBackColor());

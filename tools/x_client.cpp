@@ -1,13 +1,13 @@
 // XClient on xcb.
 #include "tools/x_client.h"
 
+#include <poll.h>
+#include <xcb/xcb.h>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <xcb/xcb.h>
 
 namespace kestrova::testing_support {
 
@@ -22,7 +22,9 @@ XClient::XClient() : connection_(xcb_connect(nullptr, nullptr)) {
     xcb_flush(connection_);
 }
 
-XClient::~XClient() { xcb_disconnect(connection_); }
+XClient::~XClient() {
+    xcb_disconnect(connection_);
+}
 
 std::optional<std::uint32_t> XClient::WaitForMappedWindow(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -36,7 +38,8 @@ std::optional<std::uint32_t> XClient::WaitForMappedWindow(int timeoutMs) {
             if (topLevel) return window;
         }
         if (xcb_connection_has_error(connection_) != 0) return std::nullopt;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return std::nullopt;
         pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
         ::poll(&fd, 1, static_cast<int>(left.count()));
@@ -45,7 +48,8 @@ std::optional<std::uint32_t> XClient::WaitForMappedWindow(int timeoutMs) {
 
 std::uint32_t XClient::Atom(const char* name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
     if (reply == nullptr) throw std::runtime_error(std::string("cannot intern ") + name);
     const std::uint32_t atom = reply->atom;
     std::free(reply);

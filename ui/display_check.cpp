@@ -2,16 +2,16 @@
 // connecting to the compositor's socket.
 #include "ui/display_check.h"
 
-#include <QLibraryInfo>
-#include <cstdlib>
-#include <filesystem>
-#include <string_view>
-#include <utility>
-#include <cctype>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
+#include <QLibraryInfo>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <utility>
 
 namespace kestrova {
 namespace {
@@ -27,7 +27,8 @@ std::optional<std::string> XProblem() {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const bool failed = xcb_connection_has_error(connection) != 0;
     xcb_disconnect(connection);
-    if (failed) return "cannot open the display \"" + std::string(display) + "\": no X server accepts the connection";
+    if (failed)
+        return "cannot open the display \"" + std::string(display) + "\": no X server accepts the connection";
     return std::nullopt;
 }
 
@@ -42,7 +43,8 @@ bool WaylandPluginInstalled() {
         const std::size_t colon = rest.find(':');
         const std::filesystem::path directory(rest.substr(0, colon));
         std::error_code ignored;
-        if (!directory.empty() && std::filesystem::exists(directory / "platforms/libqwayland-generic.so", ignored))
+        if (!directory.empty() &&
+            std::filesystem::exists(directory / "platforms/libqwayland-generic.so", ignored))
             return true;
         rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
     }
@@ -72,8 +74,8 @@ std::optional<std::string> WaylandProblem() {
     }
     if (socket >= 0) ::close(socket);
     if (!connected)
-        return "cannot connect to the Wayland display \"" + std::string(display) + "\": no compositor listens at " +
-               socketPath;
+        return "cannot connect to the Wayland display \"" + std::string(display) +
+               "\": no compositor listens at " + socketPath;
     if (!WaylandPluginInstalled())
         return "the Wayland display \"" + std::string(display) +
                "\" needs Qt's Wayland platform plugin (Debian package qt6-wayland)";
@@ -102,8 +104,9 @@ std::optional<std::string> ChooseDisplay() {
 
     const bool anyDisplay = !Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty();
     if (!anyDisplay)
-        return std::string("no display to open: neither DISPLAY nor WAYLAND_DISPLAY is set "
-                           "(start Kestrova from a desktop session)");
+        return std::string(
+            "no display to open: neither DISPLAY nor WAYLAND_DISPLAY is set "
+            "(start Kestrova from a desktop session)");
     const std::optional<std::string> wayland =
         Environment("WAYLAND_DISPLAY").empty() ? std::optional<std::string>() : WaylandProblem();
     const bool waylandUsable = !Environment("WAYLAND_DISPLAY").empty() && !wayland;
@@ -111,7 +114,8 @@ std::optional<std::string> ChooseDisplay() {
         ::setenv("QT_QPA_PLATFORM", "wayland", 1);
         return std::nullopt;
     }
-    const std::optional<std::string> x = Environment("DISPLAY").empty() ? std::optional<std::string>() : XProblem();
+    const std::optional<std::string> x =
+        Environment("DISPLAY").empty() ? std::optional<std::string>() : XProblem();
     if (!Environment("DISPLAY").empty() && !x) {
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
         return std::nullopt;

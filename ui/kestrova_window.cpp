@@ -4,7 +4,6 @@
 #include "ui/kestrova_window.h"
 
 #include <QApplication>
-#include <QSessionManager>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
@@ -13,6 +12,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTextOption>
 #include <cstdio>
 #include <utility>
@@ -21,6 +21,7 @@
 #include "core/calc_fault.h"
 #include "core/calculation.h"
 #include "settings/settings_file.h"
+#include "ui/caption_fit.h"
 #include "ui/window_panel.h"
 
 #include "ui/icons/kestrova_16.xpm"
@@ -85,7 +86,9 @@ constexpr BoxSpec kBoxes[] = {
     {Field::Ct, 5055, 1560, 1335, 285, BoxFont::Bold975},
 };
 
-QString Latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 constexpr int kCalculate[] = {645, 2235, 990, 495};
 constexpr int kResults[] = {2190, 1380, 2115, 1185};
@@ -96,7 +99,8 @@ constexpr QRgb kResultsGrey = 0x808080;
 QFont Sans(double points, QFont::Weight weight) {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setWeight(weight);
@@ -108,8 +112,12 @@ QFont Sans(double points, QFont::Weight weight) {
 
 // The dialog font the layout was drawn for: MS Sans Serif at 8 points. The
 // desktop's own default is usually larger and would not fit the captions.
-QFont DialogFont() { return Sans(8, QFont::Normal); }
-QFont BoldSans(double points) { return Sans(points, QFont::Bold); }
+QFont DialogFont() {
+    return Sans(8, QFont::Normal);
+}
+QFont BoldSans(double points) {
+    return Sans(points, QFont::Bold);
+}
 
 }  // namespace
 
@@ -120,7 +128,9 @@ Kestrova::Kestrova(Reporter report) : report_(report ? std::move(report) : Repor
 
 Kestrova::~Kestrova() = default;
 
-CalcPanel& Kestrova::Panel() { return *panel_; }
+CalcPanel& Kestrova::Panel() {
+    return *panel_;
+}
 
 void Kestrova::ShowMessageBox(QWidget* window, const QString& message) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Kestrova"), message, QMessageBox::Ok, window);
@@ -152,6 +162,7 @@ void Kestrova::Build() {
         label->setObjectName(QString::fromLatin1(spec.name));
         label->setAlignment(spec.alignment);
         place(label, spec.left, spec.top, spec.width, spec.height);
+        FitCaption(*label);
         captions.emplace_back(label, spec.buddy);
     }
 
@@ -213,7 +224,8 @@ void Kestrova::Form_Load() {
     try {
         ReadIni(*panel_);
     } catch (const FileFault& fault) {
-        report_(this, QStringLiteral("The settings could not be loaded.\n%1").arg(QString::fromLocal8Bit(fault.what())));
+        report_(this, QStringLiteral("The settings could not be loaded.\n%1")
+                          .arg(QString::fromLocal8Bit(fault.what())));
     }
 }
 
@@ -222,11 +234,13 @@ void Kestrova::Calculate_Click() {
         CalculateRegisters(*panel_);
     } catch (const CalcFault& fault) {
         // The core's words: the formula that stopped and what its fields read as.
-        report_(this, fault.Stopped().empty()
-                          ? QStringLiteral("The calculation stopped: %1.").arg(QString::fromLatin1(fault.what()))
-                          : QString::fromUtf8(fault.what()));
+        report_(this,
+                fault.Stopped().empty()
+                    ? QStringLiteral("The calculation stopped: %1.").arg(QString::fromLatin1(fault.what()))
+                    : QString::fromUtf8(fault.what()));
     } catch (const std::exception& failure) {
-        report_(this, QStringLiteral("The calculation stopped: %1.").arg(QString::fromLocal8Bit(failure.what())));
+        report_(this,
+                QStringLiteral("The calculation stopped: %1.").arg(QString::fromLocal8Bit(failure.what())));
     }
 }
 
@@ -241,15 +255,19 @@ void Kestrova::Form_Unload() {
             std::fprintf(stderr, "kestrova: the settings could not be saved: %s\n", fault.what());
             return;
         }
-        report_(this, QStringLiteral("The settings could not be saved.\n%1").arg(QString::fromLocal8Bit(fault.what())));
+        report_(
+            this,
+            QStringLiteral("The settings could not be saved.\n%1").arg(QString::fromLocal8Bit(fault.what())));
     }
 }
 
 void Kestrova::CloseUnattended() {
     unattended_ = true;
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-        else modal->close();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
     }
     close();
     Form_Unload();  // close() sends no close event to a window not yet shown

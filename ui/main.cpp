@@ -1,11 +1,11 @@
 // Kestrova's start: the window, and nothing before it but the checks that
 // let it be shown and closed cleanly.
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "ui/display_check.h"
 #include "ui/kestrova_window.h"

@@ -15,8 +15,11 @@ QString ToQString(std::string_view text) {
 
 // WCAG relative luminance of an sRGB colour.
 double Luminance(const QColor& colour) {
-    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
 }
 
 }  // namespace
@@ -57,7 +60,12 @@ Rgb WindowPanel::FoutBackColor() const {
 }
 
 void WindowPanel::SetFoutBackColor(Rgb colour) {
-    PaintBackground(boxes_[static_cast<std::size_t>(Field::Fout)], QColor(colour.red, colour.green, colour.blue));
+    QLineEdit* fout = boxes_[static_cast<std::size_t>(Field::Fout)];
+    PaintBackground(fout, QColor(colour.red, colour.green, colour.blue));
+    // The pink is not only for the eye: a screen reader says it too.
+    fout->setAccessibleDescription(
+        colour == kPink ? QStringLiteral("The achieved frequency misses the wanted one by more than 0.01")
+                        : QString());
 }
 
 }  // namespace kestrova

@@ -24,8 +24,8 @@ public:
         std::error_code ignored;
         std::filesystem::current_path(previous_, ignored);
         // A test may have closed the directory to its owner.
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                     ignored);
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     const std::filesystem::path& Path() const { return path_; }

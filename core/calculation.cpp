@@ -13,17 +13,13 @@
 #include "core/calc_fault.h"
 #include "core/fault_check.h"
 #include "core/fault_description.h"
+#include "core/formulas.h"
 #include "core/numeric_text.h"
 
 namespace kestrova {
 namespace {
 
-constexpr double kSplit = 32.0;              // N = 32 P + S
-constexpr double kMismatchTolerance = 0.01;  // in the unit of the frequencies
-constexpr double kDacCentre = 512.0;
-constexpr double kHalf = 0.5;  // added before rounding C down
-constexpr double kGainScale = 0.269;
-constexpr double kGainCodeScale = 1.66;
+constexpr double kSplit = formulas::kSplit;  // N = 32 P + S
 
 using detail::Beyond32Bits;
 using detail::Computed;
@@ -107,37 +103,27 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     // 1. Reference divider.
     double a = Read(panel, Field::Fstep, memo);
     double b = Read(panel, Field::Fref, memo);
-    const std::int32_t r =
-        Register(memo, FaultSite::R, "R",
-                 Evaluated(
-                     memo, FaultSite::R, {}, [](double s, double f) { return f / s; }, a, b),
-                 RoundToInt32);
+    const std::int32_t r = Register(
+        memo, FaultSite::R, "R", Evaluated(memo, FaultSite::R, {}, formulas::Reference, a, b), RoundToInt32);
 
     // 2. Main divider: the number of steps from F0 to the wanted frequency.
     double f0 = Read(panel, Field::Fo, memo);
     a = Read(panel, Field::Fstep, memo);
     double w = Read(panel, Field::Fout, memo);
-    const std::int32_t n =
-        Register(memo, FaultSite::N, "N",
-                 Evaluated(
-                     memo, FaultSite::N, {},
-                     [](double f, double s, double want) { return std::fabs((want - f) / s); }, f0, a, w),
-                 RoundToInt32);
+    const std::int32_t n = Register(
+        memo, FaultSite::N, "N", Evaluated(memo, FaultSite::N, {}, formulas::Main, f0, a, w), RoundToInt32);
 
     // 3. The frequency R and N actually give: N x Fref first, then / R, then + F0.
     b = Read(panel, Field::Fref, memo);
     f0 = Read(panel, Field::Fo, memo);
-    const double achievedFout = Evaluated(
-        memo, FaultSite::Achieved, {{"R", static_cast<double>(r)}, {"N", static_cast<double>(n)}},
-        [](double nn, double f, double rr, double f00) { return nn * f / rr + f00; }, static_cast<double>(n),
-        b, static_cast<double>(r), f0);
+    const double achievedFout =
+        Evaluated(memo, FaultSite::Achieved, {{"R", static_cast<double>(r)}, {"N", static_cast<double>(n)}},
+                  formulas::Achieved, static_cast<double>(n), b, static_cast<double>(r), f0);
 
     // 4. Mismatch: strictly more than the tolerance.
     w = Read(panel, Field::Fout, memo);
-    const bool mismatch =
-        Evaluated(
-            memo, FaultSite::Mismatch, {{"the achieved Fout", achievedFout}},
-            [](double x, double want) { return std::fabs(x - want); }, achievedFout, w) > kMismatchTolerance;
+    const bool mismatch = Evaluated(memo, FaultSite::Mismatch, {{"the achieved Fout", achievedFout}},
+                                    formulas::Miss, achievedFout, w) > formulas::kMismatchTolerance;
 
     // 5, 6. Fout shows whether it was met, then what was achieved.
     panel.SetFoutBackColor(mismatch ? kPink : kWhite);
@@ -162,31 +148,20 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     double g = Read(panel, Field::DacGain, memo);
     double fo = Read(panel, Field::Fosc, memo);
     double y = Read(panel, Field::Fout, memo);
-    const std::int32_t c =
-        Register(memo, FaultSite::C, "C",
-                 Evaluated(
-                     memo, FaultSite::C, {},
-                     [](double gg, double osc, double out) { return kDacCentre - (osc - out) * gg + kHalf; },
-                     g, fo, y),
-                 FloorToInt32);
+    const std::int32_t c = Register(memo, FaultSite::C, "C",
+                                    Evaluated(memo, FaultSite::C, {}, formulas::Dac, g, fo, y), FloorToInt32);
 
     // 9. Gain: where the output lies between F0 and FH.
     y = Read(panel, Field::Fout, memo);
     f0 = Read(panel, Field::Fo, memo);
     const double h = Read(panel, Field::Fh, memo);
     const double f0Again = Read(panel, Field::Fo, memo);
-    const double gain = Evaluated(
-        memo, FaultSite::Gain, {},
-        [](double out, double f, double high, double f2) { return ((out - f) * kGainScale) / (high - f2); },
-        y, f0, h, f0Again);
+    const double gain = Evaluated(memo, FaultSite::Gain, {}, formulas::Gain, y, f0, h, f0Again);
 
     // 10. Gain code.
-    const std::int32_t gCode =
-        Register(memo, FaultSite::G, "G",
-                 Evaluated(
-                     memo, FaultSite::G, {{"gain", gain}},
-                     [](double gn) { return (1.0 / gn - 1.0) * kGainCodeScale; }, gain),
-                 FloorToInt32, {{"gain", gain}});
+    const std::int32_t gCode = Register(
+        memo, FaultSite::G, "G", Evaluated(memo, FaultSite::G, {{"gain", gain}}, formulas::GainCode, gain),
+        FloorToInt32, {{"gain", gain}});
 
     // 11. Summary, built in a buffer that keeps its memory between calculations.
     std::string& summary = memo.summary;

@@ -144,6 +144,10 @@ std::string InputsLine(const CalculationMemo& memo, const SiteWords& words,
 
 }  // namespace
 
+const char* FormulaWords(FaultSite site) {
+    return WordsFor(site).formula;
+}
+
 CalcFault DescribeFault(const CalculationMemo& memo, FaultKind kind, FaultSite site,
                         std::initializer_list<Computed> computed, std::optional<Beyond32Bits> beyond) {
     const SiteWords words = WordsFor(site);

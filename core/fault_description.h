@@ -31,6 +31,9 @@ CalcFault DescribeFault(const CalculationMemo& memo, FaultKind kind, FaultSite s
                         std::initializer_list<Computed> computed = {},
                         std::optional<Beyond32Bits> beyond = std::nullopt);
 
+// The formula of a site in the captions' terms: "R = Fref / Step".
+const char* FormulaWords(FaultSite site);
+
 // A field whose text holds a number beyond the double range.
 CalcFault DescribeReadingFault(FaultKind kind, Field field, std::string_view text);
 

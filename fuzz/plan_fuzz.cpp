@@ -1,7 +1,7 @@
-// kestrova-plan's whole path in process, on arguments and a settings file
-// made from the fuzzer's bytes, in every format, output to memory: it never
-// throws out of its entry or aborts, exits 0, 1 or 2, and what it writes as
-// CSV or JSON is valid CSV or JSON.
+// kestrova-plan's whole path in process, on arguments, a settings file and
+// a plan file made from the fuzzer's bytes, in every mode and format,
+// output to memory: it never throws out of its entry or aborts, exits 0, 1
+// or 2, and what it writes as CSV or JSON is valid CSV or JSON.
 #include <unistd.h>
 
 #include <cstdint>
@@ -21,9 +21,10 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
-// RFC 4180 as the planner writes it: 17 fields a record, CR LF after each.
+// RFC 4180 as the planner writes it: as many fields in every record as in
+// the header, CR LF after each.
 void RequireCsv(std::string_view text) {
-    std::size_t fields = 1;
+    std::size_t fields = 1, header = 0;
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -37,7 +38,8 @@ void RequireCsv(std::string_view text) {
         } else if (c == ',') {
             ++fields;
         } else if (c == '\r') {
-            Require(i + 1 < text.size() && text[i + 1] == '\n' && fields == 17);
+            if (header == 0) header = fields;
+            Require(i + 1 < text.size() && text[i + 1] == '\n' && fields == header);
             ++i;
             fields = 1;
         } else {
@@ -50,7 +52,8 @@ void RequireCsv(std::string_view text) {
 // Options that would write files, outlast a fuzzing run or change the format
 // being checked are taken out; the rest goes as it came.
 bool Kept(std::string_view arg) {
-    for (std::string_view option : {"--output", "--ini", "--max-channels", "--threads", "--format"})
+    for (std::string_view option :
+         {"--output", "--ini", "--max-channels", "--threads", "--format", "--verify"})
         if (arg.starts_with(option)) return false;
     return arg != "-o";
 }
@@ -65,26 +68,33 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-// The first byte picks the format; then the settings file's bytes, then the
-// arguments, separated by NUL bytes.
+// The first byte picks the format (or none) and the mode; then the
+// settings file's bytes, the plan file's bytes and the arguments, separated
+// by NUL bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    static constexpr const char* kFormats[] = {"text", "csv", "json", "c-header"};
-    const char* format = kFormats[data[0] % 4];
-    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-    const std::size_t end = std::min(rest.find('\0'), rest.size());
-    std::ofstream("fuzz.ini", std::ios::binary | std::ios::trunc) << rest.substr(0, end);
+    static constexpr const char* kFormats[] = {"text", "csv", "json", "c-header", nullptr};
+    const char* format = kFormats[data[0] % 5];
+    const int mode = data[0] / 5 % 3;  // plan, decode, verify
+    std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const auto next = [&rest] {
+        const std::size_t end = std::min(rest.find('\0'), rest.size());
+        const std::string_view part = rest.substr(0, end);
+        rest = end < rest.size() ? rest.substr(end + 1) : std::string_view();
+        return part;
+    };
+    std::ofstream("fuzz.ini", std::ios::binary | std::ios::trunc) << next();
+    std::ofstream("plan.txt", std::ios::binary | std::ios::trunc) << next();
 
-    std::vector<std::string> args = {"--ini",     "fuzz.ini", "--max-channels", "3000",
-                                     "--threads", "2",        "--format",       format};
+    std::vector<std::string> args = {"--ini", "fuzz.ini", "--max-channels", "3000", "--threads", "2"};
+    if (format != nullptr) args.insert(args.end(), {"--format", format});
+    if (mode == 1) args.emplace_back("--decode");
+    if (mode == 2) args.insert(args.end(), {"--verify", "plan.txt"});
     bool informational = false;
-    std::string_view tail = end < rest.size() ? rest.substr(end + 1) : std::string_view();
-    while (!tail.empty()) {
-        const std::size_t nul = std::min(tail.find('\0'), tail.size());
-        const std::string_view arg = tail.substr(0, nul);
+    while (!rest.empty()) {
+        const std::string_view arg = next();
         if (Kept(arg)) args.emplace_back(arg);
         informational = informational || arg == "-h" || arg == "--help" || arg == "--version";
-        tail = nul < tail.size() ? tail.substr(nul + 1) : std::string_view();
     }
 
     std::string out;
@@ -97,8 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();  // nothing may leave the entry
     }
     Require(status == 0 || status == 1 || status == 2);
-    Require((status == 2) == !error.empty());
-    if (status == 2 || informational) return 0;
+    Require(status != 2 || !error.empty());
+    if (status == 2 || informational || format == nullptr || mode == 2) return 0;
     if (format == std::string_view("csv")) RequireCsv(out);
     if (format == std::string_view("json")) Require(nlohmann::json::accept(out));
     return 0;

@@ -12,9 +12,19 @@ namespace {
 // A faulted channel has its comment and no entry.
 class CHeaderWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) const override {
+    void Begin(const Provenance& provenance, std::string& out) const override {
+        out += "/* Channel registers computed by ";
+        AppendCommentText(out, provenance.program);
+        out += " from\n";
+        for (const auto& [field, text] : provenance.parameters) {
+            out += " *   ";
+            out += Info(field).term;
+            out.append(kParameterColumn - Info(field).term.size(), ' ');
+            AppendCommentText(out, text);
+            out += '\n';
+        }
         out +=
-            "/* Channel registers computed by kestrova-plan. */\n"
+            " */\n"
             "#ifndef KESTROVA_CHANNELS_H\n"
             "#define KESTROVA_CHANNELS_H\n\n"
             "#include <stdint.h>\n\n"
@@ -25,10 +35,10 @@ public:
     }
     void Row(const ChannelResult& c, bool, std::string& out) const override {
         out += "    /* wanted ";
-        Comment(out, WantedText(c));
+        AppendCommentText(out, WantedText(c));
         if (c.fault) {
             out += ": no entry. ";
-            Comment(out, c.faultText);
+            AppendCommentText(out, c.faultText);
             out += " */\n";
             return;
         }
@@ -56,18 +66,7 @@ public:
     }
 
 private:
-    // The text inside a comment: a blank goes between "/" and "*" either
-    // way round, so it can neither end the comment nor open a nested one,
-    // and a line break becomes a blank.
-    static void Comment(std::string& out, std::string_view text) {
-        char previous = ' ';
-        for (char ch : text) {
-            if (ch == '\r' || ch == '\n') ch = ' ';
-            if ((previous == '*' && ch == '/') || (previous == '/' && ch == '*')) out += ' ';
-            out += ch;
-            previous = ch;
-        }
-    }
+    static constexpr std::size_t kParameterColumn = 10;
 };
 
 }  // namespace

@@ -17,15 +17,15 @@ void AppendNumber(std::string& out, std::int32_t value) {
 // its quotes doubled.
 class CsvWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) const override {
+    void Begin(const Provenance&, std::string& out) const override {
         out += "wanted,achieved,error,error_ppm,mismatch,R,N,P,S,C,G,Rt,St,Pt,Ct,Gt,fault\r\n";
     }
     void Row(const ChannelResult& c, bool, std::string& out) const override {
         out.reserve(out.size() + 160 + c.wantedText.size() + c.faultText.size());
-        Field(out, WantedText(c));
+        AppendCsvField(out, WantedText(c));
         if (c.fault) {
             out += ",,,,,,,,,,,,,,,,";
-            Field(out, c.faultText);
+            AppendCsvField(out, c.faultText);
             out += "\r\n";
             return;
         }
@@ -49,22 +49,6 @@ public:
         out += ",\r\n";
     }
     void End(long long, bool, std::string&) const override {}
-
-private:
-    static void Field(std::string& out, std::string_view text) {
-        bool plain = true;
-        for (const char ch : text) plain = plain && ch != ',' && ch != '"' && ch != '\r' && ch != '\n';
-        if (plain) {
-            out.append(text);
-            return;
-        }
-        out += '"';
-        for (char ch : text) {
-            if (ch == '"') out += '"';
-            out += ch;
-        }
-        out += '"';
-    }
 };
 
 }  // namespace

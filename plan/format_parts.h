@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "plan/formats.h"
 
@@ -23,6 +24,18 @@ ErrorColumns Errors(const ChannelResult& channel);
 
 // The wanted text as the user wrote it, blanks trimmed, as valid UTF-8.
 std::string WantedText(const ChannelResult& channel);
+
+// A CSV field (RFC 4180): quoted, its quotes doubled, when it holds a comma,
+// a quote or a line break.
+void AppendCsvField(std::string& out, std::string_view text);
+
+// A JSON string, its quotes, backslashes and control characters escaped.
+void AppendJsonString(std::string& out, std::string_view text);
+
+// Text inside a C comment: a blank goes between "/" and "*" either way
+// round, so it can neither end the comment nor open a nested one, and a line
+// break becomes a blank.
+void AppendCommentText(std::string& out, std::string_view text);
 
 std::unique_ptr<ChannelWriter> MakeTextWriter();
 std::unique_ptr<ChannelWriter> MakeCsvWriter();

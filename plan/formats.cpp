@@ -26,6 +26,50 @@ std::string Visible(std::string_view text) {
     return shown;
 }
 
+void AppendCsvField(std::string& out, std::string_view text) {
+    bool plain = true;
+    for (const char ch : text) plain = plain && ch != ',' && ch != '"' && ch != '\r' && ch != '\n';
+    if (plain) {
+        out.append(text);
+        return;
+    }
+    out += '"';
+    for (const char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    out += '"';
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (byte < 0x20) {
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
+void AppendCommentText(std::string& out, std::string_view text) {
+    char previous = ' ';
+    for (char ch : text) {
+        if (ch == '\r' || ch == '\n') ch = ' ';
+        if ((previous == '*' && ch == '/') || (previous == '/' && ch == '*')) out += ' ';
+        out += ch;
+        previous = ch;
+    }
+}
+
 std::optional<Format> FormatFromName(std::string_view name) {
     if (name == "text") return Format::Text;
     if (name == "csv") return Format::Csv;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "plan/channel.h"
 
@@ -16,10 +18,18 @@ enum class Format { Text, Csv, Json, CHeader };
 
 std::optional<Format> FormatFromName(std::string_view name);
 
+// What a plan was made from: the program and its version, and each
+// parameter (FL for a band, FH, Step, F0, Fref, Fosc, DAC Gain) as the text
+// that was used. The C header and the text table record it.
+struct Provenance {
+    std::string program;  // "kestrova-plan 0.1.0"
+    std::vector<std::pair<Field, std::string>> parameters;
+};
+
 class ChannelWriter {
 public:
     virtual ~ChannelWriter() = default;
-    virtual void Begin(std::string& out) const = 0;
+    virtual void Begin(const Provenance& provenance, std::string& out) const = 0;
     // One channel's row; first is the plan's first channel.
     virtual void Row(const ChannelResult& channel, bool first, std::string& out) const = 0;
     // computed: how many channels had no fault.

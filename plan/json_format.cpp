@@ -20,13 +20,13 @@ void AppendNumber(std::string& out, double value) {
 
 class JsonWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) const override { out += "["; }
+    void Begin(const Provenance&, std::string& out) const override { out += "["; }
     void Row(const ChannelResult& c, bool first, std::string& out) const override {
         out += first ? "\n  {\"wanted\": " : ",\n  {\"wanted\": ";
-        String(out, WantedText(c));
+        AppendJsonString(out, WantedText(c));
         if (c.fault) {
             out += ", \"fault\": ";
-            String(out, c.faultText);
+            AppendJsonString(out, c.faultText);
             out += '}';
             return;
         }
@@ -62,26 +62,6 @@ public:
         out += ", \"fault\": null}";
     }
     void End(long long, bool any, std::string& out) const override { out += any ? "\n]\n" : "]\n"; }
-
-private:
-    static void String(std::string& out, std::string_view text) {
-        out += '"';
-        for (const char ch : text) {
-            const auto byte = static_cast<unsigned char>(ch);
-            if (ch == '"' || ch == '\\') {
-                out += '\\';
-                out += ch;
-            } else if (byte < 0x20) {
-                static constexpr char kHex[] = "0123456789abcdef";
-                out += "\\u00";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 15];
-            } else {
-                out += ch;
-            }
-        }
-        out += '"';
-    }
 };
 
 }  // namespace

@@ -1,8 +1,10 @@
-// kestrova-plan's start: arguments in, rows to standard output.
+// kestrova-plan's start: arguments in, rows to standard output, progress on
+// standard error when that is a terminal.
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -13,16 +15,24 @@ int main(int argc, char** argv) try {
     // A file size limit is a write that fails, reported as one, not a
     // signal that ends the run half-way.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
     bool writeFailed = false;
-    const int status = kestrova::plan::RunPlan(
-        args,
-        [&writeFailed](std::string_view bytes) {
-            if (!writeFailed && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
-                writeFailed = true;
-        },
-        ::isatty(STDOUT_FILENO) == 1, error);
+    kestrova::plan::PlanIo io;
+    io.write = [&writeFailed](std::string_view bytes) {
+        if (!writeFailed && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+            writeFailed = true;
+    };
+    io.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+    io.input = &std::cin;
+    if (::isatty(STDERR_FILENO) == 1) {
+        io.progress = [](std::string_view line) {
+            std::fwrite(line.data(), 1, line.size(), stderr);
+            std::fflush(stderr);
+        };
+    }
+    const int status = kestrova::plan::RunPlan(args, io, error);
     if (std::fflush(stdout) != 0) writeFailed = true;
     if (!error.empty()) std::fprintf(stderr, "kestrova-plan: %s\n", kestrova::plan::Visible(error).c_str());
     if (writeFailed) {

@@ -10,7 +10,7 @@
 namespace kestrova::plan {
 namespace {
 
-enum class Id { Ini, Value, Band, Format, Output, MaxChannels, Threads, Help, Version };
+enum class Id { Ini, Value, Band, Decode, Verify, Format, Output, MaxChannels, Threads, Help, Version };
 enum class Takes { Nothing, Number, Count, File, Choice };
 
 struct Option {
@@ -43,6 +43,12 @@ std::vector<Option> Table() {
                            kInputFields[i]});
     const std::vector<Option> rest = {
         {Id::Band, "--band", "", Takes::Nothing, "", "every channel FL, FL + Step, ... up to FH inclusive"},
+        {Id::Decode, "--decode", "", Takes::Nothing, "",
+         "turn each register SET (R S P, or R S P C G, in hexadecimal) back into its frequency and check it "
+         "against the parameters; with no SET, one set a line from standard input"},
+        {Id::Verify, "--verify", "", Takes::File, "FILE",
+         "check a plan this program wrote (CSV, JSON or C header; - for standard input) against the "
+         "calculation, channel by channel"},
         {Id::Format, "--format", "", Takes::Choice, "FORMAT",
          "text (a table), csv, json or c-header; the default is text on a terminal and csv otherwise"},
         {Id::Output, "--output", "-o", Takes::File, "FILE",
@@ -86,6 +92,13 @@ void Apply(const Option& option, std::string_view spelling, const std::string& v
             break;
         case Id::Band:
             options.band = true;
+            break;
+        case Id::Decode:
+            options.mode = Mode::Decode;
+            break;
+        case Id::Verify:
+            options.mode = Mode::Verify;
+            options.verified = value;
             break;
         case Id::Format:
             options.format = FormatFromName(value);
@@ -172,6 +185,18 @@ Options ParseOptions(const std::vector<std::string>& args) {
         Apply(*found, arg, value, options);
     }
     if (options.help || options.version) return options;
+    if (options.mode == Mode::Decode) {
+        if (options.band) throw UsageError("give either --decode or --band, not both");
+        if (options.output) throw UsageError("--decode writes to standard output only");
+        if (options.format == Format::CHeader) throw UsageError("--decode writes text, csv or json");
+        return options;
+    }
+    if (options.mode == Mode::Verify) {
+        if (options.band || !options.frequencies.empty())
+            throw UsageError("--verify takes a plan file, not --band or frequencies");
+        if (options.output || options.format) throw UsageError("--verify reports on standard output only");
+        return options;
+    }
     for (const std::string& frequency : options.frequencies)
         if (!IsWholeNumber(frequency)) throw UsageError("\"" + frequency + "\": not a number");
     if (options.band && !options.frequencies.empty())
@@ -183,7 +208,9 @@ Options ParseOptions(const std::vector<std::string>& args) {
 std::string HelpText() {
     std::string help =
         "Usage: kestrova-plan [OPTION]... FREQ...\n"
-        "       kestrova-plan [OPTION]... --band\n";
+        "       kestrova-plan [OPTION]... --band\n"
+        "       kestrova-plan [OPTION]... --decode [SET]...\n"
+        "       kestrova-plan [OPTION]... --verify FILE\n";
     Wrapped(help,
             "Compute the synthesiser registers for each wanted frequency FREQ, or for every channel from FL "
             "to FH "

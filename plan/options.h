@@ -19,13 +19,19 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// What a run does: a plan of channels, registers turned back into
+// frequencies, or a plan file checked against the calculation.
+enum class Mode { Plan, Decode, Verify };
+
 struct Options {
+    Mode mode = Mode::Plan;
     std::optional<std::string> ini;
     std::vector<std::pair<Field, std::string>> values;  // parameters given as options, in order
     bool band = false;
     bool help = false;
     bool version = false;
-    std::vector<std::string> frequencies;
+    std::vector<std::string> frequencies;  // the plan's FREQs, or the register SETs of --decode
+    std::string verified;                  // the file of --verify ("-": standard input)
     std::optional<Format> format;
     std::optional<std::string> output;
     long long maxChannels = 100'000'000;

@@ -16,6 +16,8 @@
 #include "plan/options.h"
 #include "plan/output_target.h"
 #include "plan/parameters.h"
+#include "plan/progress.h"
+#include "plan/runs.h"
 
 namespace kestrova::plan {
 namespace {
@@ -38,10 +40,10 @@ struct Worker {
 };
 
 // Writes every channel's row; returns whether any faulted.
-bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, const ChannelWriter& writer,
-                   unsigned threads, OutputTarget& output) {
+bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, const Provenance& provenance,
+                   const ChannelWriter& writer, unsigned threads, OutputTarget& output, Progress& progress) {
     std::string head;
-    writer.Begin(head);
+    writer.Begin(provenance, head);
     output.Write(head);
     long long computed = 0;
     bool anyFault = false;
@@ -63,37 +65,53 @@ bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, cons
                 writer.Row(worker.channel, k == 0, block.text);
             }
         },
-        [&](const Block& block) {
+        [&, done = 0LL](const Block& block) mutable {
             output.Write(block.text);
             computed += block.computed;
             anyFault = anyFault || block.anyFault;
+            done = std::min(channels.Count(), done + kBlockChannels);
+            progress.Advance(done);
         });
+    progress.Finish();
     std::string tail;
     writer.End(computed, channels.Count() > 0, tail);
     output.Write(tail);
     return anyFault;
 }
 
-int Run(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
-        bool outputIsTerminal) {
+Provenance ProvenanceOf(const Options& options, const CalcPanel& parameters) {
+    Provenance provenance{"kestrova-plan " KESTROVA_VERSION, {}};
+    for (const Field field :
+         {Field::Fl, Field::Fh, Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain})
+        if (field != Field::Fl || options.band)
+            provenance.parameters.emplace_back(field, parameters.Text(field));
+    return provenance;
+}
+
+int Run(const std::vector<std::string>& args, const PlanIo& io, std::string& error) {
     const Options options = ParseOptions(args);
     if (options.help) {
-        write(HelpText());
+        io.write(HelpText());
         return kAllComputed;
     }
     if (options.version) {
-        write("kestrova-plan " KESTROVA_VERSION "\n");
+        io.write("kestrova-plan " KESTROVA_VERSION "\n");
         return kAllComputed;
     }
     const MemoryPanel parameters = Parameters(options);
+    const unsigned cores = std::max(1u, std::min(kMostDefaultThreads, std::thread::hardware_concurrency()));
+    const unsigned threads = options.threads != 0 ? options.threads : cores;
+    if (options.mode == Mode::Decode) return RunDecode(options, parameters, io, error);
+    if (options.mode == Mode::Verify) return RunVerify(options, parameters, threads, io, error);
+
     const Channels channels = ChannelsFor(options, parameters);
     const Format format =
-        options.format.value_or(outputIsTerminal && !options.output ? Format::Text : Format::Csv);
+        options.format.value_or(io.outputIsTerminal && !options.output ? Format::Text : Format::Csv);
     const std::unique_ptr<ChannelWriter> writer = MakeWriter(format);
-    const unsigned cores = std::max(1u, std::min(kMostDefaultThreads, std::thread::hardware_concurrency()));
-    OutputTarget output(options, write);
-    const bool anyFault =
-        WriteChannels(channels, parameters, *writer, options.threads != 0 ? options.threads : cores, output);
+    OutputTarget output(options, io.write);
+    Progress progress(io.progress, channels.Count(), "channels");
+    const bool anyFault = WriteChannels(channels, parameters, ProvenanceOf(options, parameters), *writer,
+                                        threads, output, progress);
     output.Finish();
     return anyFault ? kSomeFaulted : kAllComputed;
 }
@@ -102,8 +120,13 @@ int Run(const std::vector<std::string>& args, const std::function<void(std::stri
 
 int RunPlan(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
             bool outputIsTerminal, std::string& error) {
+    return RunPlan(args, PlanIo{write, outputIsTerminal, nullptr, {}}, error);
+}
+
+int RunPlan(const std::vector<std::string>& args, const PlanIo& io, std::string& error) {
     try {
-        return Run(args, write, outputIsTerminal);
+        error.clear();
+        return Run(args, io, error);
     } catch (const UsageError& usage) {
         error = std::string(usage.what()) + " (see kestrova-plan --help)";
     } catch (const FileFault& fault) {

@@ -1,8 +1,11 @@
 // kestrova-plan: the window's calculation for many wanted frequencies, or a
-// whole band, written as a table, CSV, JSON or a C header.
+// whole band, written as a table, CSV, JSON or a C header; register sets
+// decoded back into frequencies; plan files verified against the
+// calculation.
 #pragma once
 
 #include <functional>
+#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,9 +16,20 @@ inline constexpr int kAllComputed = 0;
 inline constexpr int kSomeFaulted = 1;
 inline constexpr int kBadUsage = 2;  // also: a settings or output file that cannot be used
 
-// Runs the program on its arguments (without the program name). Standard
-// output goes through `write`; a problem that stops the run is put in `error`
-// as one line. Returns the exit status.
+// What a run reads and writes besides its files.
+struct PlanIo {
+    std::function<void(std::string_view)> write;  // standard output
+    bool outputIsTerminal = false;
+    std::istream* input = nullptr;  // standard input (--decode, --verify -); none reads as empty
+    std::function<void(std::string_view)> progress;  // standard error when it is a terminal, else empty
+};
+
+// Runs the program on its arguments (without the program name). A problem
+// that stops the run (status 2), or the count of what disagreed (status 1),
+// is put in `error` as one line. Returns the exit status.
+int RunPlan(const std::vector<std::string>& args, const PlanIo& io, std::string& error);
+
+// The same with standard output alone.
 int RunPlan(const std::vector<std::string>& args, const std::function<void(std::string_view)>& write,
             bool outputIsTerminal, std::string& error);
 

@@ -28,7 +28,16 @@ void Pad(std::string& out, std::string_view text, std::size_t width) {
 // after the wanted frequency, wrapped at the table's width.
 class TextWriter final : public ChannelWriter {
 public:
-    void Begin(std::string& out) const override {
+    void Begin(const Provenance& provenance, std::string& out) const override {
+        // What the table was made from, for whoever reads it later.
+        std::string made = provenance.program + ":";
+        for (std::size_t i = 0; i < provenance.parameters.size(); ++i) {
+            made += i == 0 ? " " : ", ";
+            made += Info(provenance.parameters[i].first).term;
+            made += ' ';
+            made += Trimmed(provenance.parameters[i].second);
+        }
+        WrapLine(out, Visible(made));
         for (std::size_t i = 0; i < kColumns.size(); ++i) {
             if (i > 0) out += kGap;
             Pad(out, kColumns[i].name, kColumns[i].width);
@@ -78,6 +87,26 @@ private:
         {"Ct", 6},
         {"Gt", 6},
     }};
+
+    // A line of words broken between words to the table's width.
+    static void WrapLine(std::string& out, std::string_view text) {
+        std::size_t column = 0;
+        while (!text.empty()) {
+            const std::size_t space = text.find(' ');
+            const std::string_view word = text.substr(0, space);
+            text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+            if (column > 0 && column + 1 + Columns(word) > kWidth) {
+                out += '\n';
+                column = 0;
+            } else if (column > 0) {
+                out += ' ';
+                ++column;
+            }
+            out += word;
+            column += Columns(word);
+        }
+        out += '\n';
+    }
 
     // Words after the wanted column, lines broken between words.
     static void Wrapped(std::string& out, std::string_view text) {

@@ -42,7 +42,7 @@ can_be_root() {
 
 if ((${#missing[@]})); then
     if ! can_be_root; then
-        echo "Kestrova needs ${#missing[@]} more Debian packages, and installing them takes root." >&2
+        echo "Kestrova needs Debian packages that are not installed (${#missing[@]}), and installing them takes root." >&2
         echo "Run this as root, then run this script again:" >&2
         echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
         exit 1

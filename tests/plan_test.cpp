@@ -296,7 +296,12 @@ TEST_F(PlanProgram, CHeaderCompilesWithTheRegisterValues) {
 
 TEST_F(PlanProgram, TextOnATerminalCsvOtherwise) {
     const PlanRun terminal = Plan({"900.2", "700", "-1.5e300"}, true);
-    EXPECT_TRUE(terminal.out.starts_with("      wanted         achieved       error   error ppm  miss"));
+    // What the table was made from, then its headings.
+    EXPECT_TRUE(terminal.out.starts_with(
+        "kestrova-plan " KESTROVA_VERSION
+        ": FH 1000, Step 0.5, F0 700, Fref 10, "
+        "Fosc 950, DAC Gain 2\n      wanted         achieved       error   error ppm  miss"))
+        << terminal.out;
     EXPECT_NE(terminal.out.find("  pink    0014      10     00C     19C      07\n"), std::string::npos);
     // Every line fits a terminal of 100 columns; a fault wraps under its row.
     std::istringstream lines(terminal.out);

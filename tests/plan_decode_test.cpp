@@ -1,0 +1,217 @@
+// --decode and --verify: register sets back to frequencies, plans checked
+// against the calculation, and the progress line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "plan/plan.h"
+#include "plan/progress.h"
+#include "tests/support/scratch_directory.h"
+
+namespace kestrova {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, error;
+};
+
+Outcome Plan(const std::vector<std::string>& args, const std::string& input = "") {
+    Outcome run;
+    std::istringstream in(input);
+    plan::PlanIo io{[&run](std::string_view b) { run.out.append(b); }, false, &in, {}};
+    run.status = plan::RunPlan(args, io, run.error);
+    return run;
+}
+
+class Decode : public testing::Test {
+protected:
+    void SetUp() override {
+        std::ofstream("Kestrova.INI", std::ios::binary)
+            << "900\r\n1000\r\n0.5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
+    }
+    testing_support::ScratchDirectory scratch_;
+};
+
+TEST_F(Decode, EachSetAndEachProblem) {
+    struct Case {
+        const char* set;
+        const char* row;  // CSV row after the header
+    };
+    for (const Case& c : {
+             Case{"0014 10 00C 19C 07", "0014,10,00C,19C,07,20,16,12,412,7,400,900,"},
+             Case{"0x14,0x10,0xc", "14,10,c,,,20,16,12,,,400,900,"},
+             Case{"0014 10 00C 19D 07",
+                  "0014,10,00C,19D,07,20,16,12,413,7,400,900,\"C is 19D, but the calculation gives 19C at "
+                  "900\""},
+             Case{"0014 10 00C 19C 06",
+                  "0014,10,00C,19C,06,20,16,12,412,6,400,900,\"G is 06, but the calculation gives 07 at "
+                  "900\""},
+             Case{"0015 10 00C",
+                  "0015,10,00C,,,21,16,12,,,400,890.47619047619,\"R is 0015, but Fref / Step gives 0014\""},
+             Case{"0014 2A 00C", "0014,2A,00C,,,20,42,12,,,426,913,\"S is 2A, outside 00 to 1F\""},
+             Case{"0014 10 7FFFFFFF",
+                  "0014,10,7FFFFFFF,,,20,16,2147483647,,,68719476720,,N = 32 \u00d7 P + S = 68719476720 is "
+                  "beyond the 32-bit range"},
+             Case{"FFFFFFFE 10 00C",
+                  "FFFFFFFE,10,00C,,,-2,16,12,,,400,-1300,\"R is FFFFFFFE, but Fref / Step gives 0014\""},
+             Case{"0000 10 00C",
+                  "0000,10,00C,,,0,16,12,,,400,,\"R is 0000, but Fref / Step gives 0014; the calculation "
+                  "stops at Fout = N \u00d7 Fref / R + F0: division by zero\""},
+         }) {
+        const Outcome run = Plan({"--decode", c.set});
+        EXPECT_EQ(run.out, std::string("Rt,St,Pt,Ct,Gt,R,S,P,C,G,N,achieved,problems\r\n") + c.row + "\r\n")
+            << c.set;
+        EXPECT_EQ(run.status, std::string(c.row).ends_with(",") ? 0 : 1) << c.set;
+    }
+}
+
+TEST_F(Decode, TextsThatAreNoRegisterSetAreRefused) {
+    for (const auto& [args, input, error] : {
+             std::tuple<std::vector<std::string>, std::string, std::string>{
+                 {"--decode", "00ZZ 10 00C"}, "", "set \"00ZZ 10 00C\": \"00ZZ\" is not hexadecimal"},
+             {{"--decode", "123456789 10 00C"}, "", "\"123456789\" has more than eight hexadecimal digits"},
+             {{"--decode", "0014 10"}, "", "fewer than three registers (R S P)"},
+             {{"--decode", "0014 10 00C 19C"}, "", "not three registers (R S P) or five (R S P C G)"},
+             {{"--decode"}, "# a dump\n\n0014 10 00C\nzz 1 2\n", "line 4: \"zz\" is not hexadecimal"},
+             {{"--decode", "--format", "c-header", "0014 10 00C"}, "", "--decode writes text, csv or json"},
+         }) {
+        const Outcome run = Plan(args, input);
+        EXPECT_EQ(run.status, 2) << error;
+        EXPECT_NE(run.error.find(error), std::string::npos) << run.error;
+    }
+}
+
+// Every channel of a plan decodes to its own achieved frequency with no
+// problem, a band with a fault among them.
+TEST_F(Decode, PlansRoundTrip) {
+    const std::vector<std::string> band = {"--fl", "699", "--fh", "701.5", "--step", "0.0003"};
+    std::vector<std::string> args = band;
+    args.insert(args.end(), {"--band", "--format", "c-header"});
+    const Outcome header = Plan(args);
+    ASSERT_EQ(header.status, 1);
+    std::string sets, achieved;
+    const std::regex comment(R"(/\* wanted [^,]*, achieved (\S+))");
+    std::istringstream lines(header.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (std::regex_search(line, match, comment)) achieved += match[1].str() + "\n";
+        if (line.starts_with("    { 0x")) sets += line + "\n";
+    }
+    args = band;
+    args.insert(args.end(), {"--decode", "--format", "json"});
+    const Outcome decoded = Plan(args, sets);
+    EXPECT_EQ(decoded.status, 0) << decoded.error;
+    std::string decodedAchieved;
+    const std::regex field(R"("achieved": (\S+), "problems": \[\])");
+    for (auto it = std::sregex_iterator(decoded.out.begin(), decoded.out.end(), field);
+         it != std::sregex_iterator(); ++it)
+        decodedAchieved += (*it)[1].str() + "\n";
+    EXPECT_EQ(decodedAchieved, achieved);
+    EXPECT_EQ(std::count(achieved.begin(), achieved.end(), '\n'), 8333) << "one channel faults";
+}
+
+// A plan edited by hand: each change is found, and only it.
+TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
+    const std::vector<std::string> band = {"--fl", "699", "--fh", "701.5", "--step", "0.0003"};
+    for (const char* format : {"csv", "json", "c-header"}) {
+        std::vector<std::string> args = band;
+        args.insert(args.end(), {"--band", "--format", format, "-o", "plan"});
+        ASSERT_EQ(Plan(args).status, 1);
+        std::ifstream in("plan", std::ios::binary);
+        const std::string plan((std::istreambuf_iterator<char>(in)), {});
+        std::vector<std::string> verify = band;
+        verify.insert(verify.end(), {"--verify", "-"});
+        const Outcome clean = Plan(verify, plan);
+        EXPECT_EQ(clean.status, 0) << format << ": " << clean.out << clean.error;
+        const bool c = std::string(format) == "c-header";
+        const std::string q = std::string(format) == "json" ? "\"" : "";
+        const std::vector<std::tuple<std::string, std::string, std::string>> edits = {
+            {c ? "{ 0x8235," : q + "8235" + q, c ? "{ 0x8236," : q + "8236" + q,
+             "699: Rt is 8236 in the file, but the calculation gives 8235"},
+            {c ? "0x8235, 0x05," : q + "05" + q + (q.empty() ? ",068" : ""),
+             c ? "0x8235, 0x06," : q + "06" + q + (q.empty() ? ",068" : ""),
+             "699: St is 06 in the file, but the calculation gives 05"},
+            {c ? "0x068," : q + "068" + q, c ? "0x069," : q + "069" + q,
+             "699: Pt is 069 in the file, but the calculation gives 068"},
+            {c ? "0x00E," : q + "00E" + q, c ? "0x00F," : q + "00F" + q,
+             "699: Ct is 00F in the file, but the calculation gives 00E"},
+            {c ? "0x00E, 0x07" : q + "07" + q, c ? "0x00E, 0x08" : q + "08" + q,
+             "699: Gt is 08 in the file, but the calculation gives 07"},
+            {"700.9999099991", "700.9999099992",
+             "699: achieved is 700.9999099992 in the file, but the calculation gives 700.9999099991"},
+        };
+        for (const auto& [from, to, report] : edits) {
+            std::string edited = plan;
+            const std::size_t at = edited.find(from);
+            ASSERT_NE(at, std::string::npos) << format << ": " << from;
+            edited.replace(at, from.size(), to);
+            const Outcome run = Plan(verify, edited);
+            EXPECT_EQ(run.status, 1) << format << ": " << report;
+            EXPECT_EQ(run.out, report + "\n") << format;
+            EXPECT_EQ(run.error, "1 of 8334 channels differs from the calculation") << format;
+        }
+        // The fault of the channel at F0 taken out of the file.
+        const std::regex fault(c           ? R"(: no entry\. The calculation stopped at G[^*]*\*/)"
+                               : q.empty() ? R"(The calculation stopped at G[^\r]*)"
+                                           : R"("The calculation stopped at G[^"]*")");
+        const std::string unfaulted =
+            std::regex_replace(plan, fault,
+                               c           ? ", achieved 700 */\n    { 0x0014, 0x00, 0x000, 0x000, 0x00 },"
+                               : q.empty() ? ""
+                                           : "null");
+        ASSERT_NE(unfaulted, plan) << format;
+        const Outcome removed = Plan(verify, unfaulted);
+        EXPECT_EQ(removed.status, 1) << format << ": " << removed.error;
+        EXPECT_TRUE(removed.out.starts_with(
+            "699.9999: the file has no fault, but the calculation stops: The calculation "
+            "stopped at G"))
+            << format << ": " << removed.out.substr(0, 200);
+        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), 1) << format;
+    }
+    // A header that records other parameters is refused before any channel.
+    std::vector<std::string> other = band;
+    other.insert(other.end(), {"--fref", "12.8", "--verify", "plan"});
+    const Outcome mismatch = Plan(other);
+    EXPECT_EQ(mismatch.status, 1);
+    EXPECT_EQ(mismatch.out, "this plan was made with Fref 10; the parameters in use have Fref 12.8\n");
+    EXPECT_NE(mismatch.error.find("no channel was checked"), std::string::npos);
+    // What is no plan says so, with the line.
+    const Outcome none = Plan({"--verify", "-"}, "\n\nhello\n");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.error, "standard input line 3: not a plan of kestrova-plan (CSV, JSON or C header)");
+}
+
+// The progress line waits a second, redraws at most four times a second and
+// is erased at the end; with nowhere to show it, there is none.
+TEST(Progress, OnlyOnATerminalAndOnlyForLongWork) {
+    std::string shown;
+    const auto start = plan::Progress::Clock::time_point{};
+    const auto at = [start](int ms) { return start + std::chrono::milliseconds(ms); };
+    {
+        plan::Progress progress([&shown](std::string_view s) { shown += s; }, 1000, "channels", start);
+        progress.Advance(100, at(900));
+        EXPECT_EQ(shown, "");
+        progress.Advance(500, at(1000));
+        EXPECT_EQ(shown, "\r500 of 1000 channels, 500/s, 1 s left\x1b[K");
+        const std::size_t once = shown.size();
+        progress.Advance(600, at(1100));
+        EXPECT_EQ(shown.size(), once) << "not redrawn within a quarter second";
+        progress.Advance(700, at(1300));
+        EXPECT_GT(shown.size(), once);
+    }
+    EXPECT_TRUE(shown.ends_with("\r\x1b[K"));
+    plan::Progress silent({}, 10, "sets", start);
+    silent.Advance(5, at(5000));
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -15,14 +15,8 @@ namespace kestrova::files {
 
 InputFile::InputFile(std::string name) : name_(std::move(name)) {
     (void)UsableTarget(name_);
-    // O_NONBLOCK: a FIFO put in its place since would otherwise wait for a writer.
-    fd_.Reset(::open(name_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd_.Get() < 0) Fail(name_, "open", errno);
     struct stat info {};
-    if (::fstat(fd_.Get(), &info) != 0) Fail(name_, "open", errno);
-    if (!S_ISREG(info.st_mode))
-        throw UnusableFileFault(name_,
-                                std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
+    fd_.Reset(OpenRegular(name_, name_, O_RDONLY, info));
     attributes_ = {info.st_mode & 07777, info.st_uid, info.st_gid};
 }
 

@@ -92,13 +92,8 @@ bool ReplacementFile::GiveAttributes(const FileAttributes& like) {
 }
 
 void ReplacementFile::OpenInPlace() {
-    fd_.Reset(::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (fd_.Get() < 0) Fail(name_, "open", errno);
     struct stat info {};
-    if (::fstat(fd_.Get(), &info) != 0) Fail(name_, "open", errno);
-    if (!S_ISREG(info.st_mode))
-        throw UnusableFileFault(name_,
-                                std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
+    fd_.Reset(OpenRegular(target_, name_, O_WRONLY, info));
     // Whatever bits the file had beyond reading and writing, it loses them
     // now that its bytes are ours (a file of another owner keeps its own).
     if ((info.st_mode & 07777 & ~kReadWrite) != 0) (void)::fchmod(fd_.Get(), info.st_mode & kReadWrite);

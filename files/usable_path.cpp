@@ -1,6 +1,7 @@
 // The checks of a path before it is read or replaced.
 #include "files/usable_path.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,6 +94,16 @@ std::string UsableTarget(const std::string& name) {
         throw UnusableFileFault(
             name, "belongs to another user (" + UserName(info.st_uid) + ") in a shared directory");
     return target;
+}
+
+int OpenRegular(const std::string& path, const std::string& name, int flags, struct stat& info) {
+    Descriptor file(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.Get() < 0) Fail(name, "open", errno);
+    if (::fstat(file.Get(), &info) != 0) Fail(name, "open", errno);
+    if (!S_ISREG(info.st_mode))
+        throw UnusableFileFault(name,
+                                std::string("is ") + FileTypeWords(info.st_mode) + ", not a regular file");
+    return file.Release();
 }
 
 }  // namespace kestrova::files

@@ -2,6 +2,7 @@
 // directories only what the kernel itself would let this user open.
 #pragma once
 
+#include <sys/stat.h>
 #include <string>
 
 namespace kestrova::files {
@@ -23,5 +24,11 @@ std::string DirectoryOf(const std::string& path);
 // and FileFault ("open") when the path cannot be examined. A dangling link
 // stands for itself.
 std::string UsableTarget(const std::string& name);
+
+// Opens a path that UsableTarget has accepted, never waiting on a FIFO put
+// in its place since, and checks that what was opened is a regular file.
+// Raises FileFault ("open") or UnusableFileFault naming the file by name;
+// fills info.
+int OpenRegular(const std::string& path, const std::string& name, int flags, struct stat& info);
 
 }  // namespace kestrova::files

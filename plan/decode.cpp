@@ -76,18 +76,16 @@ DecodedSet Decoder::Decode(const RegisterSet& set) const {
         Formula(FaultSite::Achieved, problems, formulas::Achieved, static_cast<double>(decoded.n), fref_,
                 static_cast<double>(r), f0_);
     if (!achieved) return decoded;
-    std::string fout;
     try {
-        fout = TextFromDigits(DecimalDigits15(*achieved));
+        decoded.achieved = NumberText(*achieved);
     } catch (const CalcFault& fault) {
         problems.push_back(std::string("the calculation stops writing Fout: ") + FaultWords(fault.Kind()));
         return decoded;
     }
-    decoded.achieved = fout.substr(fout.front() == ' ' ? 1 : 0);
     if (!set.c || !set.g) return decoded;
 
     // C and G as the calculation gives them, from Fout as written.
-    const double out = NumberFromText(fout);
+    const double out = NumberFromText(*decoded.achieved);
     const std::optional<std::int32_t> c = Register(
         "C", Formula(FaultSite::C, problems, formulas::Dac, dacGain_, fosc_, out), FloorToInt32, problems);
     if (c && *c != set.c->value)

@@ -2,6 +2,8 @@
 // on several threads) and reading each.
 #include "plan/plan_reader.h"
 
+#include "plan/json_record.h"
+
 #include <algorithm>
 
 namespace kestrova::plan {
@@ -64,57 +66,6 @@ std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     return text;
-}
-
-// A JSON string starting at text[i] (its opening quote); i ends past it.
-std::string JsonString(std::string_view text, std::size_t& i, std::size_t line) {
-    std::string value;
-    for (++i; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] != '\\') {
-            value += text[i];
-            continue;
-        }
-        if (++i == text.size()) break;
-        switch (text[i]) {
-            case 'n':
-                value += '\n';
-                break;
-            case 't':
-                value += '\t';
-                break;
-            case 'r':
-                value += '\r';
-                break;
-            case 'b':
-                value += '\b';
-                break;
-            case 'f':
-                value += '\f';
-                break;
-            case 'u': {
-                if (i + 4 >= text.size()) Fail(line, "a \\u escape cut short");
-                const unsigned code =
-                    static_cast<unsigned>(std::stoul(std::string(text.substr(i + 1, 4)), nullptr, 16));
-                i += 4;
-                if (code < 0x80) {
-                    value += static_cast<char>(code);
-                } else if (code < 0x800) {
-                    value += static_cast<char>(0xC0 | (code >> 6));
-                    value += static_cast<char>(0x80 | (code & 0x3F));
-                } else {
-                    value += static_cast<char>(0xE0 | (code >> 12));
-                    value += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-                    value += static_cast<char>(0x80 | (code & 0x3F));
-                }
-                break;
-            }
-            default:
-                value += text[i];
-        }
-    }
-    if (i >= text.size()) Fail(line, "a string that does not end");
-    ++i;
-    return value;
 }
 
 // Counts the lines up to a position, from a known earlier one.
@@ -262,41 +213,7 @@ void PlanFile::Row(std::size_t i, RowScratch& scratch, PlanRow& row) const {
         return;
     }
     if (kind_ == Kind::Json) {
-        bool haveWanted = false;
-        for (std::size_t k = 1; k < record.size();) {
-            const char c = record[k];
-            if (c != '"') {
-                ++k;
-                continue;
-            }
-            const std::string key = JsonString(record, k, line);
-            while (k < record.size() && (record[k] == ' ' || record[k] == ':' || record[k] == '\n' ||
-                                         record[k] == '\r' || record[k] == '\t'))
-                ++k;
-            if (k >= record.size()) Fail(line, "\"" + key + "\" has no value");
-            std::string value;
-            bool isNull = false;
-            if (record[k] == '"') {
-                value = JsonString(record, k, line);
-            } else {
-                const std::size_t end = record.find_first_of(",}", k);
-                value = std::string(Trim(record.substr(k, end - k)));
-                isNull = value == "null";
-                k = end;
-            }
-            if (key == "wanted") {
-                row.wanted = value;
-                haveWanted = true;
-            } else if (key == "fault" && !isNull) {
-                row.fault = value;
-            } else if (key == "achieved") {
-                row.achieved = value;
-            } else {
-                for (std::size_t r = 0; r < 5; ++r)
-                    if (key == kCsvColumns[3 + r]) row.registers[r] = value;
-            }
-        }
-        if (!haveWanted) Fail(line, "a channel with no \"wanted\"");
+        ReadJsonRecord(record, line, row);
         return;
     }
     // "/* wanted W: no entry. FAULT */" or "/* wanted W, achieved A[ (mismatch)] */" and its entry.

@@ -9,6 +9,8 @@ if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
     XDG_RUNTIME_DIR=$(mktemp -d)
     export XDG_RUNTIME_DIR
 fi
-(cd "$root" && scripts/deps.sh run && cmake --preset release -DBUILD_TESTING=OFF >/dev/null &&
-    cmake --build --preset release --target kestrova)
-exec "$root/build/release/ui/kestrova"
+# A build of its own, without the tests (whose packages it does not install),
+# so the test builds are never reconfigured by it.
+(cd "$root" && scripts/deps.sh run && cmake --preset release -B build/window -DBUILD_TESTING=OFF >/dev/null &&
+    cmake --build build/window --target kestrova)
+exec "$root/build/window/ui/kestrova"

@@ -4,20 +4,12 @@
 
 #include <string>
 
+#include "plan/channel.h"
+
 namespace kestrova::plan {
 namespace {
 
 constexpr std::string_view kRegisterNames[] = {"Rt", "St", "Pt", "Ct", "Gt"};
-
-[[noreturn]] void Fail(std::size_t line, const std::string& what) {
-    throw PlanFormatError("line " + std::to_string(line) + ": " + what);
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 // A JSON string starting at text[i] (its opening quote); i ends past it.
 std::string JsonString(std::string_view text, std::size_t& i, std::size_t line) {
@@ -45,9 +37,16 @@ std::string JsonString(std::string_view text, std::size_t& i, std::size_t line) 
                 value += '\f';
                 break;
             case 'u': {
-                if (i + 4 >= text.size()) Fail(line, "a \\u escape cut short");
-                const unsigned code =
-                    static_cast<unsigned>(std::stoul(std::string(text.substr(i + 1, 4)), nullptr, 16));
+                if (i + 4 >= text.size()) FailAtLine(line, "a \\u escape cut short");
+                unsigned code = 0;
+                for (const char digit : text.substr(i + 1, 4)) {
+                    const int nibble = digit >= '0' && digit <= '9'   ? digit - '0'
+                                       : digit >= 'a' && digit <= 'f' ? digit - 'a' + 10
+                                       : digit >= 'A' && digit <= 'F' ? digit - 'A' + 10
+                                                                      : -1;
+                    if (nibble < 0) FailAtLine(line, "a \\u escape that is not four hexadecimal digits");
+                    code = code << 4 | static_cast<unsigned>(nibble);
+                }
                 i += 4;
                 if (code < 0x80) {
                     value += static_cast<char>(code);
@@ -65,7 +64,7 @@ std::string JsonString(std::string_view text, std::size_t& i, std::size_t line) 
                 value += text[i];
         }
     }
-    if (i >= text.size()) Fail(line, "a string that does not end");
+    if (i >= text.size()) FailAtLine(line, "a string that does not end");
     ++i;
     return value;
 }
@@ -84,14 +83,14 @@ void ReadJsonRecord(std::string_view record, std::size_t line, PlanRow& row) {
         while (k < record.size() && (record[k] == ' ' || record[k] == ':' || record[k] == '\n' ||
                                      record[k] == '\r' || record[k] == '\t'))
             ++k;
-        if (k >= record.size()) Fail(line, "\"" + key + "\" has no value");
+        if (k >= record.size()) FailAtLine(line, "\"" + key + "\" has no value");
         std::string value;
         bool isNull = false;
         if (record[k] == '"') {
             value = JsonString(record, k, line);
         } else {
             const std::size_t end = record.find_first_of(",}", k);
-            value = std::string(Trim(record.substr(k, end - k)));
+            value = std::string(Trimmed(record.substr(k, end - k)));
             isNull = value == "null";
             k = end;
         }
@@ -107,7 +106,7 @@ void ReadJsonRecord(std::string_view record, std::size_t line, PlanRow& row) {
                 if (key == kRegisterNames[r]) row.registers[r] = value;
         }
     }
-    if (!haveWanted) Fail(line, "a channel with no \"wanted\"");
+    if (!haveWanted) FailAtLine(line, "a channel with no \"wanted\"");
 }
 
 }  // namespace kestrova::plan

@@ -2,19 +2,16 @@
 // on several threads) and reading each.
 #include "plan/plan_reader.h"
 
-#include "plan/json_record.h"
-
 #include <algorithm>
+
+#include "plan/channel.h"
+#include "plan/json_record.h"
 
 namespace kestrova::plan {
 namespace {
 
 constexpr std::array<std::string_view, 9> kCsvColumns = {"wanted", "achieved", "fault", "Rt",      "St",
                                                          "Pt",     "Ct",       "Gt",    "mismatch"};
-
-[[noreturn]] void Fail(std::size_t line, const std::string& what) {
-    throw PlanFormatError("line " + std::to_string(line) + ": " + what);
-}
 
 std::string_view WithoutCr(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -41,7 +38,7 @@ std::vector<std::string> CsvFields(std::string_view line, std::size_t number) {
             fields.back() += c;
         }
     }
-    if (quoted) Fail(number, "a quoted field that does not end");
+    if (quoted) FailAtLine(number, "a quoted field that does not end");
     return fields;
 }
 
@@ -62,12 +59,6 @@ void CsvFields(std::string_view line, std::size_t number, std::vector<std::strin
     for (const std::string& field : unquoted) views.emplace_back(field);
 }
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 // Counts the lines up to a position, from a known earlier one.
 std::size_t LineAt(std::string_view content, std::size_t from, std::size_t fromLine, std::size_t at) {
     return fromLine +
@@ -79,6 +70,10 @@ const std::array<Field, 7> kRecorded = {Field::Fl,   Field::Fh,   Field::Fstep, 
                                         Field::Fref, Field::Fosc, Field::DacGain};
 
 }  // namespace
+
+void FailAtLine(std::size_t line, const std::string& what) {
+    throw PlanFormatError("line " + std::to_string(line) + ": " + what);
+}
 
 PlanFile::PlanFile(std::string_view content) {
     std::size_t start = 0;
@@ -93,7 +88,7 @@ PlanFile::PlanFile(std::string_view content) {
     } else if (body.starts_with("/* Channel registers computed by")) {
         kind_ = Kind::CHeader;
     } else {
-        Fail(LineAt(content, 0, 1, start), "not a plan of kestrova-plan (CSV, JSON or C header)");
+        FailAtLine(LineAt(content, 0, 1, start), "not a plan of kestrova-plan (CSV, JSON or C header)");
     }
 
     if (kind_ == Kind::Json) {
@@ -113,17 +108,17 @@ PlanFile::PlanFile(std::string_view content) {
             } else if (c == '{') {
                 line = LineAt(content, counted, line, i);
                 counted = i;
-                if (open != std::string_view::npos) Fail(line, "an object inside an object");
+                if (open != std::string_view::npos) FailAtLine(line, "an object inside an object");
                 open = i;
             } else if (c == '}') {
                 if (open == std::string_view::npos)
-                    Fail(LineAt(content, counted, line, i), "a \"}\" with no \"{\"");
+                    FailAtLine(LineAt(content, counted, line, i), "a \"}\" with no \"{\"");
                 records_.push_back(content.substr(open, i + 1 - open));
                 lines_.push_back(line);
                 open = std::string_view::npos;
             }
         }
-        if (open != std::string_view::npos || inString) Fail(line, "an object that does not end");
+        if (open != std::string_view::npos || inString) FailAtLine(line, "an object that does not end");
         return;
     }
 
@@ -145,7 +140,7 @@ PlanFile::PlanFile(std::string_view content) {
                 for (std::size_t k = 0; k < kCsvColumns.size(); ++k) {
                     const auto found = std::find(names.begin(), names.end(), kCsvColumns[k]);
                     if (found == names.end())
-                        Fail(number, "no \"" + std::string(kCsvColumns[k]) + "\" column");
+                        FailAtLine(number, "no \"" + std::string(kCsvColumns[k]) + "\" column");
                     columns_[k] = static_cast<int>(found - names.begin());
                 }
                 header = false;
@@ -164,13 +159,14 @@ PlanFile::PlanFile(std::string_view content) {
             for (const Field field : kRecorded) {
                 const std::string_view term = Info(field).term;
                 if (rest.starts_with(term) && rest.size() > term.size() && rest[term.size()] == ' ')
-                    parameters_.emplace_back(field, std::string(Trim(rest.substr(term.size()))));
+                    parameters_.emplace_back(field, std::string(Trimmed(rest.substr(term.size()))));
             }
             continue;
         }
-        const std::string_view trimmed = Trim(line);
+        const std::string_view trimmed = Trimmed(line);
         if (trimmed.starts_with("/* wanted ")) {
-            if (!pendingComment.empty()) Fail(pendingLine, "a channel's comment with no entry after it");
+            if (!pendingComment.empty())
+                FailAtLine(pendingLine, "a channel's comment with no entry after it");
             if (trimmed.find(": no entry. ") != std::string_view::npos) {
                 records_.push_back(trimmed);
                 lines_.push_back(number);
@@ -186,8 +182,8 @@ PlanFile::PlanFile(std::string_view content) {
             pendingComment = {};
         }
     }
-    if (kind_ == Kind::Csv && header) Fail(1, "no header line");
-    if (!pendingComment.empty()) Fail(pendingLine, "a channel's comment with no entry after it");
+    if (kind_ == Kind::Csv && header) FailAtLine(1, "no header line");
+    if (!pendingComment.empty()) FailAtLine(pendingLine, "a channel's comment with no entry after it");
 }
 
 void PlanFile::Row(std::size_t i, RowScratch& scratch, PlanRow& row) const {
@@ -200,8 +196,8 @@ void PlanFile::Row(std::size_t i, RowScratch& scratch, PlanRow& row) const {
         std::vector<std::string_view>& fields = scratch.fields;
         CsvFields(record, line, fields, scratch.unquoted);
         if (fields.size() != fieldCount_)
-            Fail(line, std::to_string(fields.size()) + " fields where the header has " +
-                           std::to_string(fieldCount_));
+            FailAtLine(line, std::to_string(fields.size()) + " fields where the header has " +
+                                 std::to_string(fieldCount_));
         const auto at = [&](std::size_t k) { return fields[static_cast<std::size_t>(columns_[k])]; };
         row.wanted = at(0);
         if (!at(2).empty()) {
@@ -230,7 +226,7 @@ void PlanFile::Row(std::size_t i, RowScratch& scratch, PlanRow& row) const {
     const std::size_t close = text.find(" */");
     const std::size_t open = text.find('{');
     if (comma == std::string_view::npos || close == std::string_view::npos || open == std::string_view::npos)
-        Fail(line, "not a channel's comment and entry");
+        FailAtLine(line, "not a channel's comment and entry");
     row.wanted = std::string(text.substr(0, comma));
     std::string_view achieved = text.substr(comma + 11, close - comma - 11);
     if (achieved.ends_with(" (mismatch)")) achieved.remove_suffix(11);
@@ -240,12 +236,12 @@ void PlanFile::Row(std::size_t i, RowScratch& scratch, PlanRow& row) const {
     std::size_t r = 0;
     for (std::size_t at = 0; at <= entry.size() && r < 5;) {
         const std::size_t end = std::min(entry.find(',', at), entry.size());
-        std::string_view value = Trim(entry.substr(at, end - at));
+        std::string_view value = Trimmed(entry.substr(at, end - at));
         if (value.starts_with("0x") || value.starts_with("0X")) value.remove_prefix(2);
         row.registers[r++] = std::string(value);
         at = end + 1;
     }
-    if (r != 5) Fail(line + 1, "an entry of fewer than five registers");
+    if (r != 5) FailAtLine(line + 1, "an entry of fewer than five registers");
 }
 
 }  // namespace kestrova::plan

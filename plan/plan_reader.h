@@ -21,6 +21,9 @@ struct PlanFormatError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Raises PlanFormatError "line N: what".
+[[noreturn]] void FailAtLine(std::size_t line, const std::string& what);
+
 // One channel as the file holds it.
 struct PlanRow {
     std::string wanted;

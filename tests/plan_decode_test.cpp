@@ -193,6 +193,9 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
     const Outcome none = Plan({"--verify", "-"}, "\n\nhello\n");
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.error, "standard input line 3: not a plan of kestrova-plan (CSV, JSON or C header)");
+    const Outcome badEscape = Plan({"--verify", "-"}, "[\n  {\"wanted\": \"9\\uZZZZ\"}\n]\n");
+    EXPECT_EQ(badEscape.status, 2);
+    EXPECT_EQ(badEscape.error, "standard input line 2: a \\u escape that is not four hexadecimal digits");
 }
 
 // The progress line waits a second, redraws at most four times a second and

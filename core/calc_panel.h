@@ -34,6 +34,11 @@ inline constexpr std::array<Field, 8> kInputFields = {
     Field::Fl, Field::Fh, Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain, Field::Fout,
 };
 
+// The synthesiser's parameters: the inputs other than the wanted frequency.
+inline constexpr std::array<Field, 7> kParameterFields = {
+    Field::Fl, Field::Fh, Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain,
+};
+
 inline constexpr std::array<Field, kFieldCount> kAllFields = {
     Field::Fl,   Field::Fh,      Field::Fstep, Field::Fo, Field::Fref, Field::Fosc, Field::DacGain,
     Field::Fout, Field::Results, Field::Rt,    Field::St, Field::Pt,   Field::Ct,   Field::Gt,
@@ -110,6 +115,12 @@ protected:
     CalcPanel(const CalcPanel&) = default;
     CalcPanel& operator=(const CalcPanel&) = default;
 };
+
+// A field's text: the panel's own where it holds it, else read into copy.
+inline const std::string& FieldText(const CalcPanel& panel, Field field, std::string& copy) {
+    if (const std::string* held = panel.HeldText(field)) return *held;
+    return copy = panel.Text(field);
+}
 
 // A panel held in memory: every field starts empty and Fout starts white.
 class MemoryPanel final : public CalcPanel {

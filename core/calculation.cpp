@@ -15,20 +15,13 @@
 #include "core/fault_description.h"
 #include "core/formulas.h"
 #include "core/numeric_text.h"
+#include "core/registers.h"
 
 namespace kestrova {
 namespace {
 
-constexpr double kSplit = formulas::kSplit;  // N = 32 P + S
-
 using detail::Beyond32Bits;
 using detail::Computed;
-
-// One read of a field: the panel's own text where it holds it, else a copy.
-const std::string& FieldText(const CalcPanel& panel, Field field, std::string& copy) {
-    if (const std::string* held = panel.HeldText(field)) return *held;
-    return copy = panel.Text(field);
-}
 
 // A field's number, recorded with its text; a text beyond the double range
 // faults as the reading of that field.
@@ -83,7 +76,12 @@ std::int32_t CheckedInt32(std::int64_t value) {
 
 // Sets the field to the hexadecimal text, then pads the field's own text,
 // as read back, one "0" at a time up to the register's width.
-void WriteRegister(CalcPanel& panel, Field field, std::int32_t value, std::size_t width) {
+// Out of line, one copy a register: inlined five times it crowds the
+// rest of the calculation out of the optimiser's budget.
+template <std::size_t Register>
+[[gnu::noinline]] void WriteRegister(CalcPanel& panel, std::int32_t value) {
+    constexpr Field field = kRegisters[Register].field;
+    constexpr std::size_t width = kRegisters[Register].width;
     panel.SetText(field, HexText(value));
     std::string padded;
     std::string copy;
@@ -131,15 +129,13 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     panel.SetText(Field::Fout, TextFromDigits(achievedDigits));
 
     // 7. P and S.
-    const std::int32_t p =
-        Register(memo, FaultSite::PS, "P",
-                 Evaluated(
-                     memo, FaultSite::PS, {{"N", static_cast<double>(n)}},
-                     [](double nn, double k) { return nn / k; }, static_cast<double>(n), kSplit),
-                 FloorToInt32, {{"N", static_cast<double>(n)}});
+    const std::int32_t p = Register(memo, FaultSite::PS, "P",
+                                    Evaluated(memo, FaultSite::PS, {{"N", static_cast<double>(n)}},
+                                              formulas::Prescaler, static_cast<double>(n)),
+                                    FloorToInt32, {{"N", static_cast<double>(n)}});
     std::int32_t s = 0;
     try {
-        s = CheckedInt32(std::int64_t{n} - CheckedInt32(std::int64_t{p} * 32));
+        s = CheckedInt32(std::int64_t{n} - CheckedInt32(std::int64_t{p} * formulas::kSplitFactor));
     } catch (const CalcFault& fault) {
         throw detail::DescribeFault(memo, fault.Kind(), FaultSite::PS, {{"N", static_cast<double>(n)}});
     }
@@ -184,11 +180,11 @@ void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, Reg
     panel.SetText(Field::Results, summary);
 
     // 12. Register fields.
-    WriteRegister(panel, Field::Rt, r, 4);
-    WriteRegister(panel, Field::St, s, 2);
-    WriteRegister(panel, Field::Pt, p, 3);
-    WriteRegister(panel, Field::Ct, c, 3);
-    WriteRegister(panel, Field::Gt, gCode, 2);
+    WriteRegister<0>(panel, r);
+    WriteRegister<1>(panel, s);
+    WriteRegister<2>(panel, p);
+    WriteRegister<3>(panel, c);
+    WriteRegister<4>(panel, gCode);
     values = RegisterValues{r, n, p, s, c, gCode, achievedFout, achievedDigits, gain, mismatch};
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/calc_panel.h"
+#include "core/calculation_memo.h"
 #include "core/numeric_text.h"
 
 namespace kestrova {
@@ -34,22 +35,6 @@ struct RegisterValues {
 // The same, also handing over the numbers when the calculation completes
 // (values is left alone when it faults).
 void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values);
-
-// What a calculation read from each field, as text and as the number it took
-// from it, and the buffer its summary is built in. A caller that calculates
-// again and again (kestrova-plan's workers) keeps one and hands it to every
-// calculation: a text that has not changed is not converted again, and no
-// memory is allocated anew. A fault is described from what is recorded here,
-// never by reading the panel again.
-struct CalculationMemo {
-    struct Reading {
-        std::string text;
-        double value = 0;
-        bool known = false;  // value is the number of text
-    };
-    std::array<Reading, kFieldCount> readings;
-    std::string summary;
-};
 
 // The same, with the caller's memo.
 void CalculateRegisters(CalcPanel& panel, std::string_view decimalSeparator, RegisterValues& values,

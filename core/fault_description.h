@@ -8,7 +8,7 @@
 
 #include "core/calc_fault.h"
 #include "core/calc_panel.h"
-#include "core/calculation.h"
+#include "core/calculation_memo.h"
 
 namespace kestrova::detail {
 

@@ -8,7 +8,8 @@
 
 namespace kestrova::formulas {
 
-inline constexpr double kSplit = 32.0;              // N = 32 P + S
+inline constexpr int kSplitFactor = 32;  // N = 32 P + S
+inline constexpr double kSplit = kSplitFactor;
 inline constexpr double kMismatchTolerance = 0.01;  // in the unit of the frequencies
 
 // R = Fref / Step, before rounding.

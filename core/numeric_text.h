@@ -85,6 +85,14 @@ std::string LocaleDecimalSeparator();
 // as its 32-bit two's complement ("FFFFFFFF" for -1).
 std::string HexText(std::int32_t value);
 
+// The value of a hexadecimal digit of either case, or -1 for any other character.
+constexpr int HexDigitValue(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
 // The text with "0" prepended until it is at least width characters long.
 std::string PadLeftZeros(std::string_view text, std::size_t width);
 

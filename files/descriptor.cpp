@@ -3,14 +3,13 @@
 
 #include <unistd.h>
 #include <cerrno>
-#include <system_error>
 
 #include "files/file_fault.h"
 
 namespace kestrova::files {
 
 void Fail(const std::string& name, const char* operation, int error) {
-    throw FileFault(name, operation, std::generic_category().message(error));
+    throw FileFault(name, operation, error);
 }
 
 void Descriptor::Reset(int fd) {

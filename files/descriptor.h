@@ -7,7 +7,7 @@
 
 namespace kestrova::files {
 
-// Raises FileFault(name, operation, the system's words for error).
+// Raises FileFault(name, operation, error): the system's error and its words.
 [[noreturn]] void Fail(const std::string& name, const char* operation, int error);
 
 // Closes a descriptor on every path out of a scope unless released.

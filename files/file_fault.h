@@ -13,16 +13,23 @@ namespace kestrova {
 // line K"). what() is "\"FILE\": OPERATION failed: REASON".
 class FileFault : public std::runtime_error {
 public:
+    // A reason in the program's own words; Error() is 0.
     FileFault(const std::string& file, std::string operation, std::string reason);
+    // The operating system's error number, and its words as the reason.
+    FileFault(const std::string& file, std::string operation, int error);
     const std::string& Operation() const noexcept { return operation_; }
     const std::string& Reason() const noexcept { return reason_; }
+    // The system's error number (ENOENT, EACCES, ...), or 0 for a reason of
+    // the program's own: what code branches on, never the words.
+    int Error() const noexcept { return error_; }
 
 protected:
-    FileFault(const std::string& message, std::string operation, std::string reason, int);
+    FileFault(const std::string& message, std::string operation, std::string reason, int error);
 
 private:
     std::string operation_;
     std::string reason_;
+    int error_ = 0;
 };
 
 // A path that is no file the program may read or replace: a FIFO, a device,

@@ -73,13 +73,18 @@ void ReadFields(CalcPanel& panel, const std::string& name, ReadAttempt& attempt)
 // file's owner would: a copy with its owner and permissions. A file that
 // could not be read whole is moved aside instead; a missing or empty one has
 // nothing to keep.
-void KeepForRecovery(const ReadAttempt& attempt) {
-    const std::string backup(kBackupFileName);
+void KeepForRecovery(const ReadAttempt& attempt, const std::string& name, const std::string& backup) {
     if (attempt.wholeFile) {
         if (!attempt.bytes.empty()) files::ReplaceFileContent(backup, attempt.bytes, attempt.attributes);
         return;
     }
-    files::MoveRegularFile(std::string(kSettingsFileName), backup);
+    files::MoveRegularFile(name, backup);
+}
+
+// A file's name in the directory; the bare name for the current one, so
+// that messages name the file as the user knows it.
+std::string InDirectory(const std::filesystem::path& directory, std::string_view name) {
+    return directory.empty() ? std::string(name) : (directory / name).string();
 }
 
 // A save never goes over a file that a load refuses: it would put eight
@@ -97,8 +102,8 @@ void RefuseWhatIsNoSettingsFile(const std::string& name) {
 
 }  // namespace
 
-void ReadIni(CalcPanel& panel) {
-    const std::string name(kSettingsFileName);
+void ReadIni(CalcPanel& panel, const std::filesystem::path& directory) {
+    const std::string name = InDirectory(directory, kSettingsFileName);
     ReadAttempt attempt;
     try {
         ReadFields(panel, name, attempt);
@@ -108,7 +113,7 @@ void ReadIni(CalcPanel& panel) {
     } catch (const FileFault&) {
         // Recovered below, once; a failure from here on goes to the caller.
     }
-    KeepForRecovery(attempt);
+    KeepForRecovery(attempt, name, InDirectory(directory, kBackupFileName));
     files::ReplaceFileContent(name, kDefaultContent);
     ReadAttempt second;
     ReadFields(panel, name, second);
@@ -119,8 +124,8 @@ void ReadIniFile(CalcPanel& panel, const std::string& path) {
     ReadFields(panel, path, attempt);
 }
 
-void WriteIni(const CalcPanel& panel) {
-    const std::string name(kSettingsFileName);
+void WriteIni(const CalcPanel& panel, const std::filesystem::path& directory) {
+    const std::string name = InDirectory(directory, kSettingsFileName);
     std::string content;
     for (std::size_t i = 0; i < kInputFields.size(); ++i) {
         std::string line = panel.Text(kInputFields[i]);

@@ -1,8 +1,9 @@
 // The settings file "Kestrova.INI": the panel's eight inputs, one line each,
-// in the current working directory.
+// in the current working directory (or in the directory a caller names).
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,8 @@ inline constexpr std::size_t kLongestLine = 64 * 1024;
 // Raises FileFault when
 // that recovery fails; the fields may then be partly filled. A path that is
 // no regular file (UnusableFileFault) is reported at once and never replaced.
-void ReadIni(CalcPanel& panel);
+// The directory is the current one when empty, as the window has it.
+void ReadIni(CalcPanel& panel, const std::filesystem::path& directory = {});
 
 // Loads the eight input fields from the named file in the same way, but with
 // no recovery: the file is only read. Raises FileFault.
@@ -48,6 +50,6 @@ void ReadIniFile(CalcPanel& panel, const std::string& path);
 // file is rewritten in place instead. A file that is not a settings file (see
 // ReadIni), or a field whose line would be longer than kLongestLine, is
 // refused before anything is written. Raises FileFault when the save fails.
-void WriteIni(const CalcPanel& panel);
+void WriteIni(const CalcPanel& panel, const std::filesystem::path& directory = {});
 
 }  // namespace kestrova

@@ -491,3 +491,30 @@ TEST(TextEncoding, ValidUtf8) {
 
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A caller may name the directory: the file, its recovery and its save stay
+// there, and the current directory is not touched.
+TEST(SettingsDirectory, LoadRecoverAndSaveInTheDirectoryNamed) {
+    const testing_support::ScratchDirectory here;
+    const fs::path elsewhere = here.Path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    std::ofstream(elsewhere / "Kestrova.INI", std::ios::binary) << "short\r\n";
+    MemoryPanel panel;
+    ReadIni(panel, elsewhere);
+    EXPECT_EQ(panel.Text(Field::Fl), "0") << "recovered";
+    EXPECT_TRUE(fs::exists(elsewhere / "Kestrova.INI.bak"));
+    panel.SetText(Field::Fout, "900.2");
+    WriteIni(panel, elsewhere);
+    MemoryPanel again;
+    ReadIni(again, elsewhere);
+    EXPECT_EQ(again.Text(Field::Fout), "900.2");
+    EXPECT_FALSE(fs::exists("Kestrova.INI")) << "nothing in the current directory";
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -6,6 +6,9 @@
 #include <QPlainTextEdit>
 #include <cmath>
 
+#include "core/formulas.h"
+#include "core/numeric_text.h"
+
 namespace kestrova {
 namespace {
 
@@ -64,7 +67,8 @@ void WindowPanel::SetFoutBackColor(Rgb colour) {
     PaintBackground(fout, QColor(colour.red, colour.green, colour.blue));
     // The pink is not only for the eye: a screen reader says it too.
     fout->setAccessibleDescription(
-        colour == kPink ? QStringLiteral("The achieved frequency misses the wanted one by more than 0.01")
+        colour == kPink ? QStringLiteral("The achieved frequency misses the wanted one by more than ") +
+                              ToQString(NumberText(formulas::kMismatchTolerance))
                         : QString());
 }
 

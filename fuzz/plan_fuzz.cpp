@@ -9,11 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "plan/plan.h"
+#include "plan/formats/format_registry.h"
+#include "plan/program/plan.h"
 
 namespace {
 
@@ -73,9 +75,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 // by NUL bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    static constexpr const char* kFormats[] = {"text", "csv", "json", "c-header", nullptr};
-    const char* format = kFormats[data[0] % 5];
-    const int mode = data[0] / 5 % 3;  // plan, decode, verify
+    const std::span<const kestrova::plan::FormatEntry> formats = kestrova::plan::Formats();
+    const std::size_t choices = formats.size() + 1;  // each format, or none
+    const std::size_t pick = data[0] % choices;
+    const std::string format = pick < formats.size() ? std::string(formats[pick].name) : std::string();
+    const std::size_t mode = data[0] / choices % 3;  // plan, decode, verify
     std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const auto next = [&rest] {
         const std::size_t end = std::min(rest.find('\0'), rest.size());
@@ -87,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream("plan.txt", std::ios::binary | std::ios::trunc) << next();
 
     std::vector<std::string> args = {"--ini", "fuzz.ini", "--max-channels", "3000", "--threads", "2"};
-    if (format != nullptr) args.insert(args.end(), {"--format", format});
+    if (!format.empty()) args.insert(args.end(), {"--format", format});
     if (mode == 1) args.emplace_back("--decode");
     if (mode == 2) args.insert(args.end(), {"--verify", "plan.txt"});
     bool informational = false;
@@ -108,8 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(status == 0 || status == 1 || status == 2);
     Require(status != 2 || !error.empty());
-    if (status == 2 || informational || format == nullptr || mode == 2) return 0;
-    if (format == std::string_view("csv")) RequireCsv(out);
-    if (format == std::string_view("json")) Require(nlohmann::json::accept(out));
+    if (status == 2 || informational || format.empty() || mode == 2) return 0;
+    if (format == "csv") RequireCsv(out);
+    if (format == "json") Require(nlohmann::json::accept(out));
     return 0;
 }

@@ -2,7 +2,7 @@
 // run by the build.
 #include <cstdio>
 
-#include "plan/options.h"
+#include "plan/command_line/options.h"
 
 int main() {
     const std::string script = kestrova::plan::BashCompletion();

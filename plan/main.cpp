@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "plan/formats.h"
-#include "plan/plan.h"
+#include "plan/channel/text_escapes.h"
+#include "plan/program/plan.h"
+#include "plan/program/signal_cleanup.h"
 
 int main(int argc, char** argv) try {
     // A file size limit is a write that fails, reported as one, not a
@@ -26,6 +27,7 @@ int main(int argc, char** argv) try {
     };
     io.outputIsTerminal = ::isatty(STDOUT_FILENO) == 1;
     io.input = &std::cin;
+    io.pendingTemporary = kestrova::plan::RemoveTemporaryOnEndingSignals();
     if (::isatty(STDERR_FILENO) == 1) {
         io.progress = [](std::string_view line) {
             std::fwrite(line.data(), 1, line.size(), stderr);

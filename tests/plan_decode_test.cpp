@@ -11,8 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "plan/plan.h"
-#include "plan/progress.h"
+#include "plan/program/plan.h"
+#include "plan/run/progress.h"
 #include "tests/support/scratch_directory.h"
 
 namespace kestrova {
@@ -26,7 +26,7 @@ struct Outcome {
 Outcome Plan(const std::vector<std::string>& args, const std::string& input = "") {
     Outcome run;
     std::istringstream in(input);
-    plan::PlanIo io{[&run](std::string_view b) { run.out.append(b); }, false, &in, {}};
+    plan::PlanIo io{[&run](std::string_view b) { run.out.append(b); }, false, &in, {}, {}};
     run.status = plan::RunPlan(args, io, run.error);
     return run;
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/plan.h"
+#include "plan/program/plan.h"
 #include "tests/support/scratch_directory.h"
 
 namespace kestrova {

@@ -24,9 +24,11 @@
 #include <cstring>
 
 #include "core/calculation.h"
-#include "plan/format_parts.h"
-#include "plan/options.h"
-#include "plan/plan.h"
+#include "plan/channel/columns.h"
+#include "plan/channel/text_escapes.h"
+#include "plan/command_line/options.h"
+#include "plan/program/plan.h"
+#include "plan/program/signal_cleanup.h"
 #include "tests/support/scratch_directory.h"
 
 namespace kestrova {
@@ -443,8 +445,9 @@ TEST_F(PlanProgram, InterruptedRunLeavesTheOldOutput) {
             const rlimit limit{1 << 20, 1 << 20};
             if (signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
             std::string error;
-            const int status = plan::RunPlan(
-                {"--band", "--step", "0.0001", "-o", "out.csv"}, [](std::string_view) {}, false, error);
+            plan::PlanIo io{
+                [](std::string_view) {}, false, nullptr, {}, plan::RemoveTemporaryOnEndingSignals()};
+            const int status = plan::RunPlan({"--band", "--step", "0.0001", "-o", "out.csv"}, io, error);
             ::_exit(status == 2 && error == "\"out.csv\": write failed: File too large" ? 42 : status);
         }
         int status = 0;

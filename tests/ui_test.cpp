@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/channel.h"
+#include "plan/channel/channel.h"
 #include "tests/support/scratch_directory.h"
 #include "ui/caption_fit.h"
 #include "ui/kestrova_window.h"
@@ -551,8 +551,9 @@ TEST_F(Window, PlanChannelsAreTheWindowsDigits) {
         if (!channel.fault) {
             EXPECT_EQ(window_->Panel().FoutBackColor(), memory.FoutBackColor());
             EXPECT_EQ(channel.achievedText, window_->Panel().Text(Field::Fout));
-            EXPECT_EQ(std::string(channel.rt) + std::string(channel.st) + std::string(channel.pt) +
-                          std::string(channel.ct) + std::string(channel.gt),
+            EXPECT_EQ(std::string(channel.registers[0]) + std::string(channel.registers[1]) +
+                          std::string(channel.registers[2]) + std::string(channel.registers[3]) +
+                          std::string(channel.registers[4]),
                       Box("Rt")->text().toStdString() + Box("St")->text().toStdString() +
                           Box("Pt")->text().toStdString() + Box("Ct")->text().toStdString() +
                           Box("Gt")->text().toStdString());

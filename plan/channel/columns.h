@@ -1,0 +1,148 @@
+// The columns of a plan, each described once: its name in every format,
+// what its cell holds, and how verify compares it. The writers, the readers
+// and verify go through this table; a new column is a new row.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/registers.h"
+#include "plan/channel/channel.h"
+
+namespace kestrova::plan {
+
+enum class Column : std::uint8_t {
+    Wanted,
+    WantedValue,
+    Achieved,
+    Error,
+    ErrorPpm,
+    Mismatch,
+    R,
+    N,
+    P,
+    S,
+    C,
+    G,
+    Rt,
+    St,
+    Pt,
+    Ct,
+    Gt,
+    Fault,
+};
+inline constexpr std::size_t kColumnCount = 18;
+
+// What a cell holds, which decides how each format writes it.
+enum class CellKind : std::uint8_t {
+    Text,      // any text: a JSON string, escaped on a terminal
+    Number,    // a decimal number: bare in JSON
+    Flag,      // yes or no, "1" or "0" in a cell: true/false in JSON, pink/ok in the table
+    Register,  // hexadecimal digits: a JSON string, 0x... in a C header
+};
+
+// How verify compares the file's text of a column with the calculation's.
+enum class Check : std::uint8_t {
+    Input,     // the wanted frequency: recomputed from, not compared
+    Exact,     // the same text
+    Register,  // the same hexadecimal digits, of either case
+    Fault,     // the same fault in the same words, as the format writes them
+    None,      // not compared
+};
+
+struct ColumnInfo {
+    Column column;
+    std::string_view csv;      // its CSV heading; none: not a CSV column
+    std::string_view json;     // its JSON key, and its name in reports
+    std::string_view heading;  // its text-table heading; none: not in the table
+    std::size_t width;         // its width in the text table
+    CellKind kind;
+    bool ofFault;  // written for a channel that faulted too
+    Check check;
+};
+
+// In the order of CSV and JSON.
+inline constexpr std::array<ColumnInfo, kColumnCount> kColumns = {{
+    {Column::Wanted, "wanted", "wanted", "wanted", 12, CellKind::Text, true, Check::Input},
+    {Column::WantedValue, "", "wanted_value", "", 0, CellKind::Number, false, Check::None},
+    {Column::Achieved, "achieved", "achieved", "achieved", 15, CellKind::Number, false, Check::Exact},
+    {Column::Error, "error", "error", "error", 10, CellKind::Number, false, Check::None},
+    {Column::ErrorPpm, "error_ppm", "error_ppm", "error ppm", 10, CellKind::Number, false, Check::None},
+    {Column::Mismatch, "mismatch", "mismatch", "miss", 4, CellKind::Flag, false, Check::None},
+    {Column::R, kRegisters[0].letter, kRegisters[0].letter, "", 0, CellKind::Number, false, Check::None},
+    {Column::N, "N", "N", "", 0, CellKind::Number, false, Check::None},
+    {Column::P, kRegisters[2].letter, kRegisters[2].letter, "", 0, CellKind::Number, false, Check::None},
+    {Column::S, kRegisters[1].letter, kRegisters[1].letter, "", 0, CellKind::Number, false, Check::None},
+    {Column::C, kRegisters[3].letter, kRegisters[3].letter, "", 0, CellKind::Number, false, Check::None},
+    {Column::G, kRegisters[4].letter, kRegisters[4].letter, "", 0, CellKind::Number, false, Check::None},
+    {Column::Rt, Info(Field::Rt).name, Info(Field::Rt).name, Info(Field::Rt).name, 6, CellKind::Register,
+     false, Check::Register},
+    {Column::St, Info(Field::St).name, Info(Field::St).name, Info(Field::St).name, 6, CellKind::Register,
+     false, Check::Register},
+    {Column::Pt, Info(Field::Pt).name, Info(Field::Pt).name, Info(Field::Pt).name, 6, CellKind::Register,
+     false, Check::Register},
+    {Column::Ct, Info(Field::Ct).name, Info(Field::Ct).name, Info(Field::Ct).name, 6, CellKind::Register,
+     false, Check::Register},
+    {Column::Gt, Info(Field::Gt).name, Info(Field::Gt).name, Info(Field::Gt).name, 6, CellKind::Register,
+     false, Check::Register},
+    {Column::Fault, "fault", "fault", "", 0, CellKind::Text, true, Check::Fault},
+}};
+
+constexpr const ColumnInfo& InfoOf(Column column) {
+    return kColumns[static_cast<std::size_t>(column)];
+}
+
+// A set of columns, a bit each.
+using ColumnSet = std::uint32_t;
+constexpr ColumnSet ColumnBit(Column column) {
+    return ColumnSet{1} << static_cast<unsigned>(column);
+}
+inline constexpr ColumnSet kAllColumns = (ColumnSet{1} << kColumnCount) - 1;
+
+// A flag's cell.
+inline constexpr std::string_view kYes = "1", kNo = "0";
+
+// The register-text column of each of the five registers, in their order.
+inline constexpr std::array<Column, 5> kRegisterColumns = {Column::Rt, Column::St, Column::Pt, Column::Ct,
+                                                           Column::Gt};
+
+// The text of each column for one channel, as the formats write it (a flag
+// as "1" or "0"). A column with no value is absent: all but the wanted
+// frequency and the fault for a channel that faulted; the fault for one
+// that did not; an error that cannot be shown.
+class Cells {
+public:
+    // Fills the cells from the channel, those of the columns asked for (the
+    // others may be left absent); they are valid until the next Fill or
+    // until the channel changes.
+    void Fill(const ChannelResult& channel, ColumnSet wanted = kAllColumns);
+    bool Has(Column column) const { return present_[Index(column)]; }
+    std::string_view operator[](Column column) const { return text_[Index(column)]; }
+
+private:
+    static constexpr std::size_t Index(Column column) { return static_cast<std::size_t>(column); }
+    std::array<std::string_view, kColumnCount> text_{};
+    std::array<bool, kColumnCount> present_{};
+    std::string wanted_, wantedValue_;
+    std::optional<std::string> error_, ppm_;
+    std::array<std::array<char, 12>, 6> integers_{};  // R N P S C G
+};
+
+// The error of a channel: the achieved frequency minus the wanted one, each
+// as written with 15 significant digits, as their exact decimal difference
+// (so 900 against 900.2 is -0.2), and that in parts per million of the
+// wanted frequency with three decimals. Nothing when not finite, and no ppm
+// for a wanted frequency of 0.
+struct ErrorColumns {
+    std::optional<std::string> error;
+    std::optional<std::string> ppm;
+};
+ErrorColumns Errors(const ChannelResult& channel);
+
+// The wanted text as the user wrote it, blanks trimmed, as valid UTF-8.
+std::string WantedText(const ChannelResult& channel);
+
+}  // namespace kestrova::plan

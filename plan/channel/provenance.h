@@ -1,0 +1,19 @@
+// What a plan was made from, as the C header and the text table record it.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/calc_panel.h"
+
+namespace kestrova::plan {
+
+// The program and its version, and each parameter (FL for a band, FH,
+// Step, F0, Fref, Fosc, DAC Gain) as the text that was used.
+struct Provenance {
+    std::string program;  // "kestrova-plan 0.1.0"
+    std::vector<std::pair<Field, std::string>> parameters;
+};
+
+}  // namespace kestrova::plan

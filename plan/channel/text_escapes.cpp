@@ -1,0 +1,108 @@
+// Escapes for terminals, CSV, JSON and C comments, and word wrapping.
+#include "plan/channel/text_escapes.h"
+
+namespace kestrova::plan {
+
+std::string Visible(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // C1 controls are U+0080 to U+009F, in UTF-8 0xC2 0x80 to 0xC2 0x9F.
+        const bool c1 =
+            byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (byte >= 0x20 && byte != 0x7F && !c1) {
+            shown += text[i];
+            continue;
+        }
+        const unsigned code = c1 ? static_cast<unsigned char>(text[++i]) : byte;
+        shown += c1 ? "\\u00" : "\\x";
+        shown += kHex[code >> 4];
+        shown += kHex[code & 15];
+    }
+    return shown;
+}
+
+void AppendCsvField(std::string& out, std::string_view text) {
+    bool plain = true;
+    for (const char ch : text) plain = plain && ch != ',' && ch != '"' && ch != '\r' && ch != '\n';
+    if (plain) {
+        out.append(text);
+        return;
+    }
+    out += '"';
+    for (const char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    out += '"';
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (byte < 0x20) {
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
+void AppendCommentText(std::string& out, std::string_view text) {
+    char previous = ' ';
+    for (char ch : text) {
+        if (ch == '\r' || ch == '\n') ch = ' ';
+        if ((previous == '*' && ch == '/') || (previous == '/' && ch == '*')) out += ' ';
+        out += ch;
+        previous = ch;
+    }
+}
+
+std::size_t DisplayColumns(std::string_view text) {
+    std::size_t columns = 0;
+    for (const char ch : text) columns += (static_cast<unsigned char>(ch) & 0xC0) != 0x80 ? 1 : 0;
+    return columns;
+}
+
+void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
+    if (const std::size_t columns = DisplayColumns(text); columns < width) out.append(width - columns, ' ');
+    out.append(text);
+}
+
+void AppendWrapped(std::string& out, std::string_view text, std::size_t column, std::size_t indent,
+                   std::size_t width, bool keepEmpty) {
+    bool lineStart = true;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+        if (word.empty() && !keepEmpty) continue;
+        const std::size_t columns = DisplayColumns(word);
+        if (!lineStart && column + 1 + columns > width) {
+            out += '\n';
+            out.append(indent, ' ');
+            column = indent;
+            lineStart = true;
+        }
+        if (!lineStart) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += columns;
+        lineStart = false;
+    }
+    out += '\n';
+}
+
+}  // namespace kestrova::plan

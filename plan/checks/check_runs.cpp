@@ -1,0 +1,99 @@
+// Decoding register sets and verifying plan files, from the command line.
+#include "plan/checks/check_runs.h"
+
+#include <stdexcept>
+
+#include "plan/checks/decode.h"
+#include "plan/checks/verify.h"
+#include "plan/checks/whole_file.h"
+#include "plan/formats/format_registry.h"
+#include "plan/readers/plan_file.h"
+#include "plan/run/progress.h"
+
+namespace kestrova::plan {
+namespace {
+
+std::string Counted(long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanIo& io, std::string& error) {
+    const Decoder decoder(parameters);
+    const FormatEntry& format =
+        options.format != nullptr ? *options.format : DefaultFormat(io.outputIsTerminal);
+    const std::unique_ptr<SetWriter> writer = format.makeSetWriter();
+    Progress progress(io.progress, static_cast<long long>(options.frequencies.size()), "sets");
+    std::string out;
+    writer->Begin(out);
+    long long sets = 0, problems = 0;
+    const auto take = [&](const std::string& text, const std::string& where, bool fromArgument) {
+        std::optional<RegisterSet> set;
+        try {
+            set = ReadRegisterSet(text);
+        } catch (const std::invalid_argument& wrong) {
+            throw UsageError(where + ": " + wrong.what());
+        }
+        if (!set) {
+            if (fromArgument) throw UsageError(where + ": no register set");
+            return;
+        }
+        const DecodedSet decoded = decoder.Decode(*set);
+        writer->Row(decoded, sets == 0, out);
+        ++sets;
+        problems += decoded.problems.empty() ? 0 : 1;
+        if (out.size() > (1 << 16)) {
+            io.write(out);
+            out.clear();
+        }
+        progress.Advance(sets);
+    };
+    for (std::size_t i = 0; i < options.frequencies.size(); ++i)
+        take(options.frequencies[i], "set \"" + options.frequencies[i] + "\"", true);
+    if (options.frequencies.empty() && io.input != nullptr) {
+        std::size_t number = 0;
+        for (std::string line; std::getline(*io.input, line);)
+            take(line, "line " + std::to_string(++number), false);
+    }
+    progress.Finish();
+    writer->End(sets > 0, out);
+    io.write(out);
+    if (problems == 0) return kAllComputed;
+    error = std::to_string(problems) + " of " + Counted(sets, "set", "sets") +
+            (problems == 1 ? " disagrees" : " disagree") + " with the calculation";
+    return kSomeFaulted;
+}
+
+int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned threads, const PlanIo& io,
+              std::string& error) {
+    const std::string name = options.verified == "-" ? "standard input" : "\"" + options.verified + "\"";
+    const WholeFile file(options.verified, io.input);
+    std::optional<PlanFile> plan;
+    try {
+        plan.emplace(OpenPlan(file.Content()));
+    } catch (const PlanFormatError& wrong) {
+        throw PlanFormatError(name + " " + wrong.what());
+    }
+    Progress progress(io.progress, static_cast<long long>(plan->Count()), "channels");
+    VerifyResult result;
+    try {
+        result = VerifyPlan(*plan, parameters, threads, io.write, progress);
+    } catch (const PlanFormatError& wrong) {
+        throw PlanFormatError(name + " " + wrong.what());
+    }
+    if (result.parametersDiffer) {
+        error = "the plan was made with other parameters than those in use; no channel was checked";
+        return kSomeFaulted;
+    }
+    if (result.differing == 0) {
+        io.write("all " + Counted(result.channels, "channel agrees", "channels agree") +
+                 " with the calculation\n");
+        return kAllComputed;
+    }
+    error = std::to_string(result.differing) + " of " + Counted(result.channels, "channel", "channels") +
+            (result.differing == 1 ? " differs" : " differ") + " from the calculation";
+    return kSomeFaulted;
+}
+
+}  // namespace kestrova::plan

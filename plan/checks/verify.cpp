@@ -1,0 +1,134 @@
+// Verifying a plan: its records read, recomputed and compared in blocks on
+// every thread, the reports written in the file's order.
+#include "plan/checks/verify.h"
+
+#include <algorithm>
+
+#include "core/calculation.h"
+#include "core/numeric_text.h"
+#include "plan/channel/channel.h"
+#include "plan/channel/columns.h"
+#include "plan/channel/text_escapes.h"
+#include "plan/run/block_pipeline.h"
+
+namespace kestrova::plan {
+namespace {
+
+constexpr std::size_t kBlockRows = 2048;
+
+struct Block {
+    std::string text;
+    long long differing = 0;
+};
+
+struct Worker {
+    MemoryPanel panel;
+    CalculationMemo memo;
+    ChannelResult channel;
+    Cells cells;
+    RowScratch scratch;
+    PlanRow row;
+};
+
+// The columns verify compares.
+constexpr ColumnSet kChecked = [] {
+    ColumnSet columns = 0;
+    for (const ColumnInfo& column : kColumns)
+        if (column.check != Check::None) columns |= ColumnBit(column.column);
+    return columns;
+}();
+
+bool SameRegister(std::string_view a, std::string_view b) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&upper](char x, char y) { return upper(x) == upper(y); });
+}
+
+// The report lines for one channel, a line for each column that verify
+// checks and that differs from the calculation's; whether any does.
+bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, const PlanReader& reader,
+             std::string& out) {
+    const std::string prefix = row[Column::Wanted] + ": ";
+    if (c.fault) {
+        const std::string fault = reader.AsWritten(c.faultText);
+        if (row.Has(Column::Fault) && row[Column::Fault] == fault) return false;
+        out += prefix +
+               (row.Has(Column::Fault) ? "the file has the fault \"" + row[Column::Fault] + "\""
+                                       : "the file has no fault") +
+               ", but the calculation stops: " + fault + "\n";
+        return true;
+    }
+    if (row.Has(Column::Fault)) {
+        out += prefix + "the file has the fault \"" + row[Column::Fault] +
+               "\", but the calculation gives registers\n";
+        return true;
+    }
+    bool differs = false;
+    for (const ColumnInfo& column : kColumns) {
+        if (column.check != Check::Exact && column.check != Check::Register) continue;
+        const std::string_view computed = cells[column.column];
+        const std::string_view inFile = row.Has(column.column) ? std::string_view(row[column.column]) : "";
+        if (column.check == Check::Exact ? inFile == computed : SameRegister(inFile, computed)) continue;
+        out += prefix + std::string(column.json) + " is " + std::string(inFile) +
+               " in the file, but the calculation gives " + std::string(computed) + "\n";
+        differs = true;
+    }
+    return differs;
+}
+
+// A recorded parameter against the one in use: the same number (or, for a
+// text that is no number, the same text).
+bool SameParameter(const std::string& recorded, const std::string& inUse) {
+    if (IsWholeNumber(recorded) && IsWholeNumber(inUse)) {
+        try {
+            return NumberFromText(recorded) == NumberFromText(inUse);
+        } catch (const CalcFault&) {
+        }
+    }
+    return Trimmed(recorded) == Trimmed(inUse);
+}
+
+}  // namespace
+
+VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, unsigned threads,
+                        const std::function<void(std::string_view)>& write, Progress& progress) {
+    VerifyResult result;
+    result.channels = static_cast<long long>(plan.Count());
+    for (const auto& [field, recorded] : plan.Parameters()) {
+        const std::string inUse = parameters.Text(field);
+        if (SameParameter(recorded, inUse)) continue;
+        const std::string term(Info(field).term);
+        write("this plan was made with " + term + " " + recorded + "; the parameters in use have " + term +
+              " " + std::string(Trimmed(inUse)) + "\n");
+        result.parametersDiffer = true;
+    }
+    if (result.parametersDiffer) return result;
+
+    const auto blocks = static_cast<long long>((plan.Count() + kBlockRows - 1) / kBlockRows);
+    long long done = 0;
+    RunInOrder<Block>(
+        blocks, threads, [&parameters] { return Worker{parameters, {}, {}, {}, {}, {}}; },
+        [&](Worker& worker, long long index, Block& block) {
+            block.text.clear();
+            block.differing = 0;
+            const std::size_t first = static_cast<std::size_t>(index) * kBlockRows;
+            const std::size_t last = std::min(plan.Count(), first + kBlockRows);
+            for (std::size_t i = first; i < last; ++i) {
+                plan.Row(i, worker.scratch, worker.row);
+                ComputeChannel(worker.panel, worker.memo, worker.row[Column::Wanted], worker.channel);
+                worker.cells.Fill(worker.channel, kChecked);
+                block.differing +=
+                    Compare(worker.row, worker.channel, worker.cells, plan.Reader(), block.text) ? 1 : 0;
+            }
+        },
+        [&](const Block& block) {
+            write(block.text);
+            result.differing += block.differing;
+            done += static_cast<long long>(kBlockRows);
+            progress.Advance(std::min(done, result.channels));
+        });
+    progress.Finish();
+    return result;
+}
+
+}  // namespace kestrova::plan

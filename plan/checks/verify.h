@@ -1,0 +1,28 @@
+// A plan file checked against the calculation, channel by channel.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/calc_panel.h"
+#include "plan/readers/plan_file.h"
+#include "plan/run/progress.h"
+
+namespace kestrova::plan {
+
+struct VerifyResult {
+    long long channels = 0;
+    long long differing = 0;        // channels that differ from the calculation
+    bool parametersDiffer = false;  // the file records other parameters: no channel was looked at
+};
+
+// Compares the parameters the file records with those in use first; then
+// recomputes every channel from its wanted frequency and reports, one line
+// each through write, every field whose text differs from the
+// calculation's: the registers, the achieved frequency, a fault (the same
+// fault, in the same words). Raises PlanFormatError for a row it cannot read.
+VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, unsigned threads,
+                        const std::function<void(std::string_view)>& write, Progress& progress);
+
+}  // namespace kestrova::plan

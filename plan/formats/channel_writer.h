@@ -1,0 +1,28 @@
+// How a plan's channels are written in one format. A writer holds no state
+// of its own, so blocks of rows can be written on several threads and
+// joined in order.
+#pragma once
+
+#include <string>
+
+#include "plan/channel/channel.h"
+#include "plan/channel/columns.h"
+#include "plan/channel/provenance.h"
+
+namespace kestrova::plan {
+
+class ChannelWriter {
+public:
+    virtual ~ChannelWriter() = default;
+    // The columns a row is written from.
+    virtual ColumnSet Columns() const = 0;
+    virtual void Begin(const Provenance& provenance, std::string& out) const = 0;
+    // One channel's row from its cells (filled from the channel); first is
+    // the plan's first channel.
+    virtual void Row(const ChannelResult& channel, const Cells& cells, bool first,
+                     std::string& out) const = 0;
+    // computed: how many channels had no fault; any: whether there was a channel at all.
+    virtual void End(long long computed, bool any, std::string& out) const = 0;
+};
+
+}  // namespace kestrova::plan

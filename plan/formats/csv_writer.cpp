@@ -1,0 +1,64 @@
+// CSV as RFC 4180 has it: CR LF records; a field with a comma, quote or line
+// break quoted, its quotes doubled. A channel that faulted has only its
+// wanted frequency and its fault.
+#include <array>
+#include <memory>
+
+#include "plan/channel/columns.h"
+#include "plan/channel/text_escapes.h"
+#include "plan/formats/channel_writer.h"
+
+namespace kestrova::plan {
+namespace {
+
+// The columns CSV has, in their order.
+constexpr std::size_t kCsvCount = [] {
+    std::size_t count = 0;
+    for (const ColumnInfo& column : kColumns) count += column.csv.empty() ? 0U : 1U;
+    return count;
+}();
+constexpr std::array<ColumnInfo, kCsvCount> kCsvColumns = [] {
+    std::array<ColumnInfo, kCsvCount> columns{};
+    std::size_t count = 0;
+    for (const ColumnInfo& column : kColumns)
+        if (!column.csv.empty()) columns[count++] = column;
+    return columns;
+}();
+
+class CsvWriter final : public ChannelWriter {
+public:
+    ColumnSet Columns() const override {
+        ColumnSet columns = 0;
+        for (const ColumnInfo& column : kCsvColumns) columns |= ColumnBit(column.column);
+        return columns;
+    }
+    void Begin(const Provenance&, std::string& out) const override {
+        for (std::size_t i = 0; i < kCsvColumns.size(); ++i) {
+            if (i > 0) out += ',';
+            out += kCsvColumns[i].csv;
+        }
+        out += "\r\n";
+    }
+    void Row(const ChannelResult&, const Cells& cells, bool, std::string& out) const override {
+        for (std::size_t i = 0; i < kCsvColumns.size(); ++i) {
+            const ColumnInfo& column = kCsvColumns[i];
+            if (i > 0) out += ',';
+            if (!cells.Has(column.column)) continue;
+            // Only text can hold a comma, a quote or a line break.
+            if (column.kind == CellKind::Text)
+                AppendCsvField(out, cells[column.column]);
+            else
+                out += cells[column.column];
+        }
+        out += "\r\n";
+    }
+    void End(long long, bool, std::string&) const override {}
+};
+
+}  // namespace
+
+std::unique_ptr<ChannelWriter> MakeCsvWriter() {
+    return std::make_unique<CsvWriter>();
+}
+
+}  // namespace kestrova::plan

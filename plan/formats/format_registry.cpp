@@ -1,0 +1,83 @@
+// The registry of formats.
+#include "plan/formats/format_registry.h"
+
+#include <array>
+#include <vector>
+
+namespace kestrova::plan {
+
+// Each writer's file.
+std::unique_ptr<ChannelWriter> MakeTextWriter();
+std::unique_ptr<ChannelWriter> MakeCsvWriter();
+std::unique_ptr<ChannelWriter> MakeJsonWriter();
+std::unique_ptr<ChannelWriter> MakeCHeaderWriter();
+std::unique_ptr<SetWriter> MakeTextSetWriter();
+std::unique_ptr<SetWriter> MakeCsvSetWriter();
+std::unique_ptr<SetWriter> MakeJsonSetWriter();
+
+namespace {
+
+constexpr std::array<FormatEntry, 4> kFormats = {{
+    {"text", "table", "a table", MakeTextWriter, MakeTextSetWriter, nullptr, true, false},
+    {"csv", "CSV", "", MakeCsvWriter, MakeCsvSetWriter, CsvPlanReader, false, true},
+    {"json", "JSON", "", MakeJsonWriter, MakeJsonSetWriter, JsonPlanReader, false, false},
+    {"c-header", "C header", "", MakeCHeaderWriter, nullptr, CHeaderPlanReader, false, false},
+}};
+
+// "a, b or c".
+template <class Part>
+std::string Listed(bool (*passes)(const FormatEntry&), Part part) {
+    std::vector<std::string_view> parts;
+    for (const FormatEntry& format : kFormats)
+        if (passes == nullptr || passes(format)) parts.push_back(part(format));
+    std::string list;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) list += i + 1 == parts.size() ? " or " : ", ";
+        list += parts[i];
+    }
+    return list;
+}
+
+}  // namespace
+
+std::span<const FormatEntry> Formats() {
+    return kFormats;
+}
+
+const FormatEntry* FormatNamed(std::string_view name) {
+    for (const FormatEntry& format : kFormats)
+        if (format.name == name) return &format;
+    return nullptr;
+}
+
+const FormatEntry& DefaultFormat(bool terminal) {
+    for (const FormatEntry& format : kFormats)
+        if (terminal ? format.onTerminal : format.otherwise) return format;
+    return kFormats[0];
+}
+
+std::string FormatNames(bool (*passes)(const FormatEntry&)) {
+    return Listed(passes, [](const FormatEntry& format) { return format.name; });
+}
+
+std::string FormatTitles(bool (*passes)(const FormatEntry&)) {
+    return Listed(passes, [](const FormatEntry& format) { return format.title; });
+}
+
+bool Decodable(const FormatEntry& format) {
+    return format.makeSetWriter != nullptr;
+}
+
+bool Readable(const FormatEntry& format) {
+    return format.reader != nullptr;
+}
+
+PlanFile OpenPlan(std::string_view content) {
+    const std::size_t start = ContentStart(content);
+    for (const FormatEntry& format : kFormats)
+        if (format.reader != nullptr && format.reader().Recognises(content.substr(start)))
+            return PlanFile(content, format.reader());
+    FailAtLine(LineAt(content, 0, 1, start), "not a plan of kestrova-plan (" + FormatTitles(Readable) + ")");
+}
+
+}  // namespace kestrova::plan

@@ -1,0 +1,120 @@
+// Reading a C header plan: the parameters of its opening comment, and each
+// channel's comment with its entry, or the comment that stands in for the
+// entry of a channel that faulted.
+#include <algorithm>
+
+#include "plan/channel/c_header_text.h"
+#include "plan/channel/channel.h"
+#include "plan/channel/text_escapes.h"
+#include "plan/readers/plan_file.h"
+
+namespace kestrova::plan {
+namespace {
+
+using namespace c_header;
+
+class CHeaderReader final : public PlanReader {
+public:
+    bool Recognises(std::string_view start) const override { return start.starts_with(Trimmed(kOpening)); }
+
+    void Split(std::string_view content, PlanRecords& out) const override {
+        std::size_t number = 0;
+        bool opening = true;
+        std::string_view pendingComment;
+        std::size_t pendingLine = 0;
+        for (std::size_t at = 0; at < content.size();) {
+            const std::size_t end = std::min(content.find('\n', at), content.size());
+            std::string_view line = content.substr(at, end - at);
+            if (line.ends_with('\r')) line.remove_suffix(1);
+            at = end + 1;
+            ++number;
+            if (opening) {
+                if (line.starts_with(kOpeningEnd)) opening = false;
+                if (line.starts_with(kParameterLine)) Parameter(line.substr(kParameterLine.size()), out);
+                continue;
+            }
+            const std::string_view trimmed = Trimmed(line);
+            if (trimmed.starts_with(kWanted)) {
+                if (!pendingComment.empty())
+                    FailAtLine(pendingLine, "a channel's comment with no entry after it");
+                if (trimmed.find(kNoEntry) != std::string_view::npos) {
+                    out.records.push_back(trimmed);
+                    out.lines.push_back(number);
+                } else {
+                    pendingComment = trimmed;
+                    pendingLine = number;
+                }
+            } else if (trimmed.starts_with(kEntryStart) && !pendingComment.empty()) {
+                // The comment and its entry, as one record: they are side by side in the content.
+                const char* first = pendingComment.data();
+                out.records.emplace_back(first,
+                                         static_cast<std::size_t>(trimmed.data() + trimmed.size() - first));
+                out.lines.push_back(pendingLine);
+                pendingComment = {};
+            }
+        }
+        if (!pendingComment.empty()) FailAtLine(pendingLine, "a channel's comment with no entry after it");
+    }
+
+    void Read(const PlanRecords& in, std::size_t i, RowScratch&, PlanRow& row) const override {
+        const std::size_t line = in.lines[i];
+        std::string_view text = in.records[i].substr(kWanted.size());
+        row.Clear();
+        if (const std::size_t noEntry = text.find(kNoEntry);
+            noEntry != std::string_view::npos && text.find('\n') == std::string_view::npos) {
+            row.Set(Column::Wanted, text.substr(0, noEntry));
+            std::string_view fault = text.substr(noEntry + kNoEntry.size());
+            if (fault.ends_with(kCommentEnd)) fault.remove_suffix(kCommentEnd.size());
+            row.Set(Column::Fault, fault);
+            return;
+        }
+        const std::size_t comma = text.find(kAchieved);
+        const std::size_t close = text.find(kCommentEnd);
+        const std::size_t open = text.find('{');
+        if (comma == std::string_view::npos || close == std::string_view::npos ||
+            open == std::string_view::npos || close < comma)
+            FailAtLine(line, "not a channel's comment and entry");
+        row.Set(Column::Wanted, text.substr(0, comma));
+        std::string_view achieved = text.substr(comma + kAchieved.size(), close - comma - kAchieved.size());
+        const bool mismatch = achieved.ends_with(kMismatch);
+        if (mismatch) achieved.remove_suffix(kMismatch.size());
+        row.Set(Column::Achieved, achieved);
+        row.Set(Column::Mismatch, mismatch ? kYes : kNo);
+        std::string_view entry = text.substr(open + 1);
+        entry = entry.substr(0, entry.find('}'));
+        std::size_t r = 0;
+        for (std::size_t at = 0; at <= entry.size() && r < kRegisterColumns.size();) {
+            const std::size_t end = std::min(entry.find(',', at), entry.size());
+            std::string_view value = Trimmed(entry.substr(at, end - at));
+            if (value.starts_with("0x") || value.starts_with("0X")) value.remove_prefix(2);
+            row.Set(kRegisterColumns[r++], value);
+            at = end + 1;
+        }
+        if (r != kRegisterColumns.size()) FailAtLine(line + 1, "an entry of fewer than five registers");
+    }
+
+    std::string AsWritten(std::string_view fault) const override {
+        std::string written;
+        AppendCommentText(written, fault);
+        return written;
+    }
+
+private:
+    // "TERM   TEXT": a parameter the plan was made with.
+    static void Parameter(std::string_view rest, PlanRecords& out) {
+        for (const Field field : kParameterFields) {
+            const std::string_view term = Info(field).term;
+            if (rest.starts_with(term) && rest.size() > term.size() && rest[term.size()] == ' ')
+                out.parameters.emplace_back(field, std::string(Trimmed(rest.substr(term.size()))));
+        }
+    }
+};
+
+}  // namespace
+
+const PlanReader& CHeaderPlanReader() {
+    static const CHeaderReader reader;
+    return reader;
+}
+
+}  // namespace kestrova::plan

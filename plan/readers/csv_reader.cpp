@@ -1,0 +1,121 @@
+// Reading a CSV plan (RFC 4180, no line break inside a field): its header
+// names the columns, found wherever they stand.
+#include <algorithm>
+
+#include "plan/channel/channel.h"
+#include "plan/readers/plan_file.h"
+
+namespace kestrova::plan {
+namespace {
+
+std::string_view WithoutCr(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+std::vector<std::string> QuotedFields(std::string_view line, std::size_t number) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+                fields.back() += line[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                fields.back() += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    if (quoted) FailAtLine(number, "a quoted field that does not end");
+    return fields;
+}
+
+// The fields of one record. A record without quotes, as most are, is cut
+// into views of itself.
+void Fields(std::string_view line, std::size_t number, std::vector<std::string_view>& views,
+            std::vector<std::string>& unquoted) {
+    views.clear();
+    if (line.find('"') == std::string_view::npos) {
+        for (std::size_t at = 0;;) {
+            const std::size_t comma = line.find(',', at);
+            views.push_back(line.substr(at, comma - at));
+            if (comma == std::string_view::npos) return;
+            at = comma + 1;
+        }
+    }
+    unquoted = QuotedFields(line, number);
+    for (const std::string& field : unquoted) views.emplace_back(field);
+}
+
+class CsvReader final : public PlanReader {
+public:
+    bool Recognises(std::string_view start) const override {
+        return start.starts_with(kColumns[0].csv) && start.substr(kColumns[0].csv.size()).starts_with(",");
+    }
+
+    void Split(std::string_view content, PlanRecords& out) const override {
+        std::size_t number = 0;
+        bool header = true;
+        for (std::size_t at = 0; at < content.size();) {
+            const std::size_t end = std::min(content.find('\n', at), content.size());
+            const std::string_view line = WithoutCr(content.substr(at, end - at));
+            at = end + 1;
+            ++number;
+            if (line.empty()) continue;
+            if (!header) {
+                out.records.push_back(line);
+                out.lines.push_back(number);
+                continue;
+            }
+            // Every column that verify reads must be there.
+            const std::vector<std::string> names = QuotedFields(line, number);
+            out.fieldCount = names.size();
+            for (const ColumnInfo& column : kColumns) {
+                int& field = out.fieldOf[static_cast<std::size_t>(column.column)];
+                const auto found = std::find(names.begin(), names.end(), column.csv);
+                field =
+                    column.csv.empty() || found == names.end() ? -1 : static_cast<int>(found - names.begin());
+                if (field < 0 && !column.csv.empty() && column.check != Check::None)
+                    FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
+            }
+            header = false;
+        }
+        if (header) FailAtLine(1, "no header line");
+    }
+
+    void Read(const PlanRecords& in, std::size_t i, RowScratch& scratch, PlanRow& row) const override {
+        const std::size_t line = in.lines[i];
+        Fields(in.records[i], line, scratch.fields, scratch.unquoted);
+        if (scratch.fields.size() != in.fieldCount)
+            FailAtLine(line, std::to_string(scratch.fields.size()) + " fields where the header has " +
+                                 std::to_string(in.fieldCount));
+        row.Clear();
+        const auto field = [&](Column column) {
+            return scratch.fields[static_cast<std::size_t>(in.fieldOf[static_cast<std::size_t>(column)])];
+        };
+        // An empty fault is none; a row with a fault holds nothing else.
+        const bool faulted = !field(Column::Fault).empty();
+        for (const ColumnInfo& column : kColumns) {
+            if (in.fieldOf[static_cast<std::size_t>(column.column)] < 0 || (faulted && !column.ofFault))
+                continue;
+            if (column.column == Column::Fault && !faulted) continue;
+            row.Set(column.column, field(column.column));
+        }
+    }
+};
+
+}  // namespace
+
+const PlanReader& CsvPlanReader() {
+    static const CsvReader reader;
+    return reader;
+}
+
+}  // namespace kestrova::plan

@@ -1,0 +1,41 @@
+// The channels of a plan.
+#include "plan/run/channels.h"
+
+#include <cmath>
+
+#include "core/numeric_text.h"
+#include "plan/run/parameters.h"
+
+namespace kestrova::plan {
+
+void Channels::Compute(long long k, CalcPanel& panel, CalculationMemo& memo, ChannelResult& result) const {
+    if (given_ != nullptr) {
+        ComputeChannel(panel, memo, (*given_)[static_cast<std::size_t>(k)], result);
+        return;
+    }
+    const Digits15 digits = DecimalDigits15(low_ + static_cast<double>(k) * step_);
+    ComputeChannel(panel, memo, TextFromDigits(digits), digits, result);
+}
+
+Channels ChannelsFor(const Options& options, const CalcPanel& parameters) {
+    if (!options.band) return Channels(options.frequencies);
+    const double low = ReadParameter(parameters, Field::Fl);
+    const double high = ReadParameter(parameters, Field::Fh);
+    const double step = ReadParameter(parameters, Field::Fstep);
+    if (!(step > 0)) throw UsageError("--band needs a Step above 0");
+    if (high < low) throw UsageError("--band needs FH at or above FL");
+    // The last channel is the one at FH, allowing for the rounding of
+    // (FH - FL) / Step by a billionth of a step. A count beyond the range of
+    // a channel number (or beyond the doubles) is refused, never wrapped
+    // into an empty band.
+    const double steps = std::floor((high - low) / step + 1e-9);
+    if (!(steps < 0x1p63 - 1024))
+        throw UsageError("the band from FL to FH at this Step has too many channels");
+    const long long count = static_cast<long long>(steps) + 1;
+    if (count > options.maxChannels)
+        throw UsageError("the band has " + std::to_string(count) + " channels, more than --max-channels (" +
+                         std::to_string(options.maxChannels) + ") allows");
+    return Channels(low, step, count);
+}
+
+}  // namespace kestrova::plan

@@ -1,0 +1,138 @@
+// The planner's parts on their own: the ordered block pipeline, the readers
+// of each format against their writers, the register-set reader and the
+// registry of formats.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/calculation.h"
+#include "plan/channel/columns.h"
+#include "plan/formats/format_registry.h"
+#include "plan/readers/register_set.h"
+#include "plan/run/block_pipeline.h"
+
+namespace kestrova {
+namespace {
+
+TEST(RunInOrder, HandsOnEveryBlockInOrderAndRaisesAWorkersFailure) {
+    for (const unsigned threads : {1u, 2u, 4u}) {
+        for (const long long count : {0LL, 1LL, 7LL, 100LL}) {
+            std::vector<long long> seen;
+            plan::RunInOrder<long long>(
+                count, threads, [] { return 0; },
+                [](int&, long long index, long long& block) { block = index; },
+                [&seen](const long long& block) { seen.push_back(block); });
+            ASSERT_EQ(seen.size(), static_cast<std::size_t>(count)) << threads << " threads";
+            for (long long i = 0; i < count; ++i) EXPECT_EQ(seen[static_cast<std::size_t>(i)], i);
+        }
+        std::atomic<long long> handed{0};
+        EXPECT_THROW(plan::RunInOrder<long long>(
+                         1000, threads, [] { return 0; },
+                         [](int&, long long index, long long&) {
+                             if (index == 500) throw std::runtime_error("block 500");
+                         },
+                         [&handed](const long long&) { ++handed; }),
+                     std::runtime_error);
+        EXPECT_LE(handed.load(), 500) << "nothing after the failing block is handed on";
+    }
+}
+
+// Each readable format's reader gives back, column for column, what its
+// writer wrote: for a channel with registers, a mismatch and a fault.
+TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
+    MemoryPanel parameters;
+    const char* inputs[] = {"900", "1000", "0.5", "700", "10", "950", "2", ""};
+    for (std::size_t i = 0; i < kInputFields.size(); ++i) parameters.SetText(kInputFields[i], inputs[i]);
+    const char* wanted[] = {"900.2", "700,\"x\"", "950"};  // a mismatch, a fault quoted in CSV, an exact one
+    std::vector<plan::ChannelResult> channels(std::size(wanted));
+    std::vector<MemoryPanel> panels(std::size(wanted), parameters);
+    CalculationMemo memo;
+    for (std::size_t i = 0; i < channels.size(); ++i)
+        plan::ComputeChannel(panels[i], memo, wanted[i], channels[i]);
+    ASSERT_TRUE(channels[1].fault.has_value());
+    for (const plan::FormatEntry& format : plan::Formats()) {
+        if (!plan::Readable(format)) continue;
+        const auto writer = format.makeWriter();
+        std::string text;
+        writer->Begin({"kestrova-plan test", {{Field::Fh, "1000"}}}, text);
+        std::vector<plan::Cells> cells(channels.size());
+        for (std::size_t i = 0; i < channels.size(); ++i) {
+            cells[i].Fill(channels[i]);
+            writer->Row(channels[i], cells[i], i == 0, text);
+        }
+        writer->End(2, true, text);
+        const plan::PlanFile file = plan::OpenPlan(text);
+        ASSERT_EQ(file.Count(), channels.size()) << format.name;
+        plan::RowScratch scratch;
+        plan::PlanRow row;
+        for (std::size_t i = 0; i < channels.size(); ++i) {
+            file.Row(i, scratch, row);
+            for (const plan::ColumnInfo& column : plan::kColumns) {
+                if (!row.Has(column.column)) continue;
+                const std::string expected = column.column == plan::Column::Fault
+                                                 ? file.Reader().AsWritten(cells[i][column.column])
+                                                 : std::string(cells[i][column.column]);
+                EXPECT_EQ(row[column.column], expected)
+                    << format.name << " " << column.json << " of " << wanted[i];
+            }
+            for (const plan::ColumnInfo& column : plan::kColumns) {
+                if (column.check != plan::Check::None && cells[i].Has(column.column)) {
+                    EXPECT_TRUE(row.Has(column.column)) << format.name << " lacks " << column.json;
+                }
+            }
+        }
+    }
+}
+
+TEST(PlanReaders, RecogniseOnlyPlans) {
+    for (const char* text : {"", "wanted;achieved\r\n", "/* another comment */", "{\"wanted\": 1}"})
+        EXPECT_THROW(plan::OpenPlan(text), plan::PlanFormatError) << text;
+    EXPECT_THROW(plan::OpenPlan("wanted,achieved\r\n"), plan::PlanFormatError) << "registers missing";
+}
+
+TEST(RegisterSets, ReadInEveryWayTheyAreWritten) {
+    struct Case {
+        const char* text;
+        std::vector<std::int32_t> values;  // R S P [C G]; empty: no set
+    };
+    const Case cases[] = {
+        {"0014 10 00C 19C 07", {0x14, 0x10, 0xC, 0x19C, 7}},
+        {"0x14,0X10,0xc", {0x14, 0x10, 0xC}},
+        {"    { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },  /* wanted 900 */", {0x14, 0x10, 0xC, 0x19C, 7}},
+        {"FFFFFFFE 0 0", {-2, 0, 0}},
+        {"# a comment", {}},
+        {"   ", {}},
+    };
+    for (const Case& c : cases) {
+        const auto set = plan::ReadRegisterSet(c.text);
+        ASSERT_EQ(set.has_value(), !c.values.empty()) << c.text;
+        if (!set) continue;
+        std::vector<std::int32_t> values = {set->r.value, set->s.value, set->p.value};
+        if (set->c) values.insert(values.end(), {set->c->value, set->g->value});
+        EXPECT_EQ(values, c.values) << c.text;
+    }
+    for (const char* wrong :
+         {"14 10", "14 10 0C 19C", "14 10 0C 19C 07 1", "14 1G 0C", "123456789 0 0", "{ 14, 10"})
+        EXPECT_THROW(plan::ReadRegisterSet(wrong), std::invalid_argument) << wrong;
+}
+
+// Every format of the registry is named by --format in the manual, and
+// each name is one format.
+TEST(PlanFormats, TheManualNamesEveryFormat) {
+    std::ifstream manual(KESTROVA_SOURCE_DIR "/plan/kestrova-plan.1");
+    const std::string text(std::istreambuf_iterator<char>(manual), {});
+    for (const plan::FormatEntry& format : plan::Formats()) {
+        std::string escaped;
+        for (const char c : format.name) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(text.find(escaped), std::string::npos) << format.name;
+        EXPECT_EQ(plan::FormatNamed(format.name), &format);
+    }
+}
+
+}  // namespace
+}  // namespace kestrova

@@ -4,11 +4,15 @@
 # test of the real window runs without touching the user's screen or mouse.
 # Usage: scripts/test.sh [PRESET...]   (default: release; also debug, sanitize, clang-release)
 set -euo pipefail
-# Qt wants a private runtime directory; a fresh machine may not have one.
+# Qt wants a private runtime directory; a fresh machine may not have one. One
+# made here is removed on every way out.
+made=""
 if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
     XDG_RUNTIME_DIR=$(mktemp -d)
+    made=$XDG_RUNTIME_DIR
     export XDG_RUNTIME_DIR
 fi
+trap 'if [[ -n $made ]]; then rm -rf "$made"; fi' EXIT
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
 

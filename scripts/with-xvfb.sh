@@ -6,6 +6,7 @@
 # stopped on every way out, the command's failure and Ctrl-C included.
 # Usage: scripts/with-xvfb.sh COMMAND [ARG...]
 set -euo pipefail
+command -v Xvfb >/dev/null || { echo "with-xvfb: Xvfb is not installed (Debian package xvfb): skipped"; exit 77; }
 scratch=$(mktemp -d)
 server=""
 stop() {

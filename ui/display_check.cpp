@@ -21,12 +21,15 @@ std::string_view Environment(const char* name) {
     return value == nullptr ? std::string_view() : std::string_view(value);
 }
 
-std::optional<std::string> XProblem() {
+std::optional<std::string> XProblem(HeldConnection& held) {
     const std::string_view display = Environment("DISPLAY");
     if (display.empty()) return "DISPLAY is not set";
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const bool failed = xcb_connection_has_error(connection) != 0;
-    xcb_disconnect(connection);
+    if (failed)
+        xcb_disconnect(connection);
+    else
+        held.Hold(connection);
     if (failed)
         return "cannot open the display \"" + std::string(display) + "\": no X server accepts the connection";
     return std::nullopt;
@@ -96,9 +99,19 @@ bool SessionPrefersWayland() {
 
 }  // namespace
 
-std::optional<std::string> ChooseDisplay() {
+void HeldConnection::Hold(void* connection) {
+    Release();
+    connection_ = connection;
+}
+
+void HeldConnection::Release() {
+    if (connection_ != nullptr) xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
+    connection_ = nullptr;
+}
+
+std::optional<std::string> ChooseDisplay(HeldConnection& held) {
     const std::string_view chosen = Environment("QT_QPA_PLATFORM");
-    if (chosen.starts_with("xcb")) return XProblem();
+    if (chosen.starts_with("xcb")) return XProblem(held);
     if (chosen.starts_with("wayland")) return WaylandProblem();
     if (!chosen.empty()) return std::nullopt;  // offscreen, vnc, ...: Qt's own affair
 
@@ -115,7 +128,7 @@ std::optional<std::string> ChooseDisplay() {
         return std::nullopt;
     }
     const std::optional<std::string> x =
-        Environment("DISPLAY").empty() ? std::optional<std::string>() : XProblem();
+        Environment("DISPLAY").empty() ? std::optional<std::string>() : XProblem(held);
     if (!Environment("DISPLAY").empty() && !x) {
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
         return std::nullopt;

@@ -14,6 +14,23 @@ namespace kestrova {
 // server that answers. A platform the user chose is kept, and only checked
 // when it is X11 or Wayland. Returns nothing when a display can be opened;
 // else the reason, in one line.
-std::optional<std::string> ChooseDisplay();
+//
+// The X server's answer is a connection that stays open in held until the
+// caller lets it go, once Qt has connected: an X server that resets when
+// its last client leaves would otherwise be gone for a moment between this
+// check and Qt's own connection.
+class HeldConnection {
+public:
+    HeldConnection() = default;
+    HeldConnection(const HeldConnection&) = delete;
+    HeldConnection& operator=(const HeldConnection&) = delete;
+    ~HeldConnection() { Release(); }
+    void Hold(void* connection);
+    void Release();
+
+private:
+    void* connection_ = nullptr;
+};
+std::optional<std::string> ChooseDisplay(HeldConnection& held);
 
 }  // namespace kestrova

@@ -263,6 +263,7 @@ void Kestrova::Form_Unload() {
 
 void Kestrova::CloseUnattended() {
     unattended_ = true;
+    closed_ = true;
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
@@ -273,7 +274,16 @@ void Kestrova::CloseUnattended() {
     Form_Unload();  // close() sends no close event to a window not yet shown
 }
 
+void Kestrova::SaveAfterLostDisplay() {
+    if (unloaded_) return;
+    unattended_ = true;
+    closed_ = true;
+    Form_Unload();
+    if (!saveFailed_) std::fputs("kestrova: the display was lost; the inputs were saved\n", stderr);
+}
+
 void Kestrova::closeEvent(QCloseEvent* event) {
+    closed_ = true;
     Form_Unload();
     event->accept();
 }

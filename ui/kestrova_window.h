@@ -37,8 +37,13 @@ public:
     // the desktop session, or a signal. An open message is dismissed, and a
     // failure to save goes to standard error as one line instead.
     void CloseUnattended();
+    // Saves the inputs as a close does, when the display has gone and the
+    // process is about to end without one; says so on standard error.
+    void SaveAfterLostDisplay();
     // Whether the window has unloaded (its inputs saved or the save failed).
     bool Unloaded() const { return unloaded_; }
+    // Whether the window was closed (by the user, the session or a signal).
+    bool Closed() const { return closed_; }
     // Whether the save at unload failed.
     bool SaveFailed() const { return saveFailed_; }
 
@@ -61,6 +66,7 @@ private:
     std::unique_ptr<WindowPanel> panel_;
     bool unloaded_ = false;
     bool unattended_ = false;
+    bool closed_ = false;
     bool saveFailed_ = false;
 };
 

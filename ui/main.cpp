@@ -2,10 +2,14 @@
 // let it be shown and closed cleanly.
 #include <sys/socket.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ui/display_check.h"
 #include "ui/kestrova_window.h"
@@ -39,10 +43,59 @@ void CloseWindowsOnTerminate(QApplication& app) {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
 }
 
+// The one window, for what Qt reports from deep inside.
+kestrova::Kestrova* theWindow = nullptr;
+QtMessageHandler qtHandler = nullptr;
+
+// Qt ends the process itself, right after a warning, when the connection to
+// the display breaks (the X server or the compositor died, an ssh -X session
+// dropped): the inputs on the screen are saved first, as a close saves them.
+// A platform that cannot start at all is one line and exit 1, not an abort
+// with the advice to reinstall.
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("The X11 connection broke")) ||
+        message.startsWith(QLatin1String("The Wayland connection"))) {
+        if (theWindow != nullptr) theWindow->SaveAfterLostDisplay();
+        return;
+    }
+    if (type == QtFatalMsg && message.contains(QLatin1String("platform plugin"))) {
+        std::fputs(
+            "kestrova: Qt could not connect to the display (the server refused the connection or "
+            "went away)\n",
+            stderr);
+        std::_Exit(1);
+    }
+    if (qtHandler != nullptr) {
+        qtHandler(type, context, message);
+        return;
+    }
+    // Qt's own handler, as it would have printed.
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    if (type == QtFatalMsg) std::abort();
+}
+
+// A window destroyed from outside (XDestroyWindow, as some window managers
+// and xkill-like tools do) closes the program as a close does, saving;
+// Qt alone would go on running with no window.
+class DestroyedWindowWatch final : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (theWindow == nullptr || type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY) return false;
+        const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
+        if (destroyed->window == static_cast<xcb_window_t>(theWindow->winId()))
+            QTimer::singleShot(0, theWindow, [] { theWindow->CloseUnattended(); });
+        return false;
+    }
+};
+
 }  // namespace
 
 int main(int, char** argv) {
-    if (const auto problem = kestrova::ChooseDisplay()) {
+    qtHandler = qInstallMessageHandler(OnQtMessage);
+    kestrova::HeldConnection held;
+    if (const auto problem = kestrova::ChooseDisplay(held)) {
         std::fprintf(stderr, "kestrova: %s\n", problem->c_str());
         return 1;
     }
@@ -50,16 +103,33 @@ int main(int, char** argv) {
     int argc = 1;
     char* args[] = {argv[0], nullptr};
     QApplication app(argc, args);
+    held.Release();  // Qt has its own connection now
+    DestroyedWindowWatch destroyedWindowWatch;
+    app.installNativeEventFilter(&destroyedWindowWatch);
     QApplication::setApplicationName(QStringLiteral("Kestrova"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kestrova.Kestrova"));
     CloseWindowsOnTerminate(app);
 
     kestrova::Kestrova window;
+    theWindow = &window;
+    // Qt also ends the process with exit(1) and no word when the Wayland
+    // connection ends: a window still open then is saved here. (A return
+    // from main has let go of the window first.)
+    std::atexit([] {
+        if (theWindow != nullptr) theWindow->SaveAfterLostDisplay();
+    });
     int status = 0;
     // A signal during the load (while its failure was shown) has closed it.
     if (!window.Unloaded()) {
         window.show();
         status = QApplication::exec();
+    }
+    theWindow = nullptr;
+    // Qt may also end the event loop itself when the display goes, with
+    // the window never closed; its quit has saved the inputs.
+    if (window.Unloaded() && !window.Closed() && !window.SaveFailed()) {
+        std::fputs("kestrova: the display was lost; the inputs were saved\n", stderr);
+        return status != 0 ? status : 1;
     }
     return window.SaveFailed() ? 1 : status;
 }

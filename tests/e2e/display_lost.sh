@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The display going away under the window: the X server killed (a crashed
+# server, a dropped ssh -X session) and the window destroyed from outside
+# (XDestroyWindow). Each time the inputs on the screen are saved as a close
+# saves them, and the program ends. Every server is the test's own.
+# Usage: display_lost.sh KESTROVA
+set -euo pipefail
+program=$(realpath "$1")
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
+
+work=$(mktemp -d)
+server=""
+pid=""
+cleanup() {
+    if [[ -n $pid ]]; then kill -9 "$pid" 2>/dev/null || true; fi
+    if [[ -n $server ]]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { { echo "FAIL: $*"; grep -v '^\[' "$work/stderr.txt" 2>/dev/null | tail -5; } >&2; exit 1; }
+cd "$work"
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+start_x() {
+    rm -f display
+    Xvfb -displayfd 3 -noreset -nolisten tcp 3> display 2> xvfb.log &
+    server=$!
+    for _ in $(seq 200); do [[ -s display ]] && break; sleep 0.05; done
+    [[ -s display ]] || fail "Xvfb did not start"
+    export DISPLAY=:$(head -n 1 display)
+}
+stop_server() {
+    kill "$server"
+    wait "$server" 2>/dev/null || true
+    server=""
+}
+# Starts the window on a settings file of LF lines, types 5 after FL.
+start_window() {
+    printf '900\n1000\n0.5\n700\n10\n950\n2\n900.2\n' > Kestrova.INI
+    "$program" 2> stderr.txt &
+    pid=$!
+}
+edit_fl() {
+    local window
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kestrova Oscillator Calculations$' | head -n 1)
+    [[ -n $window ]] || fail "no window appeared"
+    xdotool key --window "$window" End 2>/dev/null
+    xdotool type --window "$window" 5 2>/dev/null
+    for _ in $(seq 100); do xdotool getwindowname "$window" >/dev/null; sleep 0.02; done  # the keys are taken
+    echo "$window"
+}
+# The program's end: status, its kestrova: lines, and what it saved.
+check_end() {  # CASE WANTED-STATUS FIRST-LINE
+    local status=0
+    timeout 20 tail --pid="$pid" -f /dev/null || fail "$1: the program did not end"
+    wait "$pid" || status=$?
+    pid=""
+    [[ $status -eq $2 ]] || fail "$1: exit status $status, not $2"
+    [[ $(grep -c "kestrova:" stderr.txt || true) -eq $([[ $2 -eq 0 ]] && echo 0 || echo 1) ]] ||
+        fail "$1: not one kestrova: line: $(grep -a kestrova stderr.txt | head -3)"
+    [[ $(head -n 1 Kestrova.INI) == "$3"$'\r' ]] || fail "$1: the inputs were not saved: $(od -c Kestrova.INI | head -n 2)"
+}
+
+start_x
+start_window
+edit_fl >/dev/null
+stop_server
+check_end "X server killed" 1 9005
+grep -q '^kestrova: the display was lost; the inputs were saved$' stderr.txt || fail "no word of the lost display"
+
+start_x
+start_window
+window=$(edit_fl)
+xdotool windowclose "$window"
+check_end "window destroyed" 0 9005
+stop_server
+
+echo "ok: the X server killed and the window destroyed each saved the inputs"

@@ -22,6 +22,10 @@ cd "$work"
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY QT_QPA_PLATFORM
+# Qt's Wayland plugin leaves allocations behind in a library it has unloaded by
+# the end, which no suppression by library name can match; the program's own
+# code is leak-checked by the unit tests.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 export WAYLAND_DISPLAY=wayland-kestrova-test
 
 weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --idle-time=0 --no-config >weston.log 2>&1 &

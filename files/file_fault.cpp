@@ -10,8 +10,9 @@ FileFault::FileFault(const std::string& file, std::string operation, std::string
     : FileFault("\"" + file + "\": " + operation + " failed: " + reason, operation, reason, 0) {}
 
 FileFault::FileFault(const std::string& file, std::string operation, int error)
-    : FileFault("\"" + file + "\": " + operation + " failed: " + std::generic_category().message(error),
-                operation, std::generic_category().message(error), error) {}
+    : FileFault(file, std::move(operation), std::generic_category().message(error)) {
+    error_ = error;
+}
 
 FileFault::FileFault(const std::string& message, std::string operation, std::string reason, int error)
     : std::runtime_error(message),

@@ -33,6 +33,9 @@ void Cells::Fill(const ChannelResult& c, ColumnSet wanted) {
         if (error_) set(Column::Error, *error_);
         if (ppm_) set(Column::ErrorPpm, *ppm_);
     }
+    constexpr ColumnSet kIntegers = ColumnBit(Column::R) | ColumnBit(Column::N) | ColumnBit(Column::P) |
+                                    ColumnBit(Column::S) | ColumnBit(Column::C) | ColumnBit(Column::G);
+    if ((wanted & kIntegers) == 0) return;
     const std::pair<Column, std::int32_t> integers[] = {{Column::R, c.values.r}, {Column::N, c.values.n},
                                                         {Column::P, c.values.p}, {Column::S, c.values.s},
                                                         {Column::C, c.values.c}, {Column::G, c.values.g}};

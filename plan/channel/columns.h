@@ -102,6 +102,15 @@ constexpr ColumnSet ColumnBit(Column column) {
 }
 inline constexpr ColumnSet kAllColumns = (ColumnSet{1} << kColumnCount) - 1;
 
+// The columns whose description passes the test.
+template <class Test>
+constexpr ColumnSet ColumnsWhere(Test test) {
+    ColumnSet columns = 0;
+    for (const ColumnInfo& column : kColumns)
+        if (test(column)) columns |= ColumnBit(column.column);
+    return columns;
+}
+
 // A flag's cell.
 inline constexpr std::string_view kYes = "1", kNo = "0";
 

@@ -8,7 +8,6 @@
 #include "core/numeric_text.h"
 #include "plan/channel/channel.h"
 #include "plan/channel/columns.h"
-#include "plan/channel/text_escapes.h"
 #include "plan/run/block_pipeline.h"
 
 namespace kestrova::plan {
@@ -31,12 +30,8 @@ struct Worker {
 };
 
 // The columns verify compares.
-constexpr ColumnSet kChecked = [] {
-    ColumnSet columns = 0;
-    for (const ColumnInfo& column : kColumns)
-        if (column.check != Check::None) columns |= ColumnBit(column.column);
-    return columns;
-}();
+constexpr ColumnSet kChecked =
+    ColumnsWhere([](const ColumnInfo& column) { return column.check != Check::None; });
 
 bool SameRegister(std::string_view a, std::string_view b) {
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };

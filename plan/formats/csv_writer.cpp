@@ -28,9 +28,7 @@ constexpr std::array<ColumnInfo, kCsvCount> kCsvColumns = [] {
 class CsvWriter final : public ChannelWriter {
 public:
     ColumnSet Columns() const override {
-        ColumnSet columns = 0;
-        for (const ColumnInfo& column : kCsvColumns) columns |= ColumnBit(column.column);
-        return columns;
+        return ColumnsWhere([](const ColumnInfo& column) { return !column.csv.empty(); });
     }
     void Begin(const Provenance&, std::string& out) const override {
         for (std::size_t i = 0; i < kCsvColumns.size(); ++i) {

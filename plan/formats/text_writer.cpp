@@ -18,10 +18,8 @@ constexpr std::size_t kFirstWidth = InfoOf(Column::Wanted).width;
 class TextWriter final : public ChannelWriter {
 public:
     ColumnSet Columns() const override {
-        ColumnSet columns = ColumnBit(Column::Fault);
-        for (const ColumnInfo& column : kColumns)
-            columns |= column.heading.empty() ? 0 : ColumnBit(column.column);
-        return columns;
+        return ColumnBit(Column::Fault) |
+               ColumnsWhere([](const ColumnInfo& column) { return !column.heading.empty(); });
     }
     void Begin(const Provenance& provenance, std::string& out) const override {
         std::string made = provenance.program + ":";

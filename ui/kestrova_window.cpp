@@ -263,7 +263,6 @@ void Kestrova::Form_Unload() {
 
 void Kestrova::CloseUnattended() {
     unattended_ = true;
-    closed_ = true;
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
@@ -275,15 +274,14 @@ void Kestrova::CloseUnattended() {
 }
 
 void Kestrova::SaveAfterLostDisplay() {
+    const std::lock_guard lock(lostDisplay_);
     if (unloaded_) return;
     unattended_ = true;
-    closed_ = true;
     Form_Unload();
     if (!saveFailed_) std::fputs("kestrova: the display was lost; the inputs were saved\n", stderr);
 }
 
 void Kestrova::closeEvent(QCloseEvent* event) {
-    closed_ = true;
     Form_Unload();
     event->accept();
 }

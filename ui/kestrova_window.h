@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "core/calc_panel.h"
 
@@ -38,12 +39,12 @@ public:
     // failure to save goes to standard error as one line instead.
     void CloseUnattended();
     // Saves the inputs as a close does, when the display has gone and the
-    // process is about to end without one; says so on standard error.
+    // process is about to end without one; says so on standard error. Safe
+    // to call on two threads at once: the second returns once the first
+    // has saved, since Qt ends the process when either returns.
     void SaveAfterLostDisplay();
     // Whether the window has unloaded (its inputs saved or the save failed).
     bool Unloaded() const { return unloaded_; }
-    // Whether the window was closed (by the user, the session or a signal).
-    bool Closed() const { return closed_; }
     // Whether the save at unload failed.
     bool SaveFailed() const { return saveFailed_; }
 
@@ -66,7 +67,7 @@ private:
     std::unique_ptr<WindowPanel> panel_;
     bool unloaded_ = false;
     bool unattended_ = false;
-    bool closed_ = false;
+    std::mutex lostDisplay_;
     bool saveFailed_ = false;
 };
 

@@ -50,6 +50,8 @@ QtMessageHandler qtHandler = nullptr;
 // Qt ends the process itself, right after a warning, when the connection to
 // the display breaks (the X server or the compositor died, an ssh -X session
 // dropped): the inputs on the screen are saved first, as a close saves them.
+// On Wayland the warning may come on Qt's event thread, and on the main
+// thread at the same time.
 // A platform that cannot start at all is one line and exit 1, not an abort
 // with the advice to reinstall.
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -112,12 +114,6 @@ int main(int, char** argv) {
 
     kestrova::Kestrova window;
     theWindow = &window;
-    // Qt also ends the process with exit(1) and no word when the Wayland
-    // connection ends: a window still open then is saved here. (A return
-    // from main has let go of the window first.)
-    std::atexit([] {
-        if (theWindow != nullptr) theWindow->SaveAfterLostDisplay();
-    });
     int status = 0;
     // A signal during the load (while its failure was shown) has closed it.
     if (!window.Unloaded()) {
@@ -125,11 +121,5 @@ int main(int, char** argv) {
         status = QApplication::exec();
     }
     theWindow = nullptr;
-    // Qt may also end the event loop itself when the display goes, with
-    // the window never closed; its quit has saved the inputs.
-    if (window.Unloaded() && !window.Closed() && !window.SaveFailed()) {
-        std::fputs("kestrova: the display was lost; the inputs were saved\n", stderr);
-        return status != 0 ? status : 1;
-    }
     return window.SaveFailed() ? 1 : status;
 }

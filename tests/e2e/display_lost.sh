@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The display going away under the window: the X server killed (a crashed
-# server, a dropped ssh -X session) and the window destroyed from outside
-# (XDestroyWindow). Each time the inputs on the screen are saved as a close
+# server, a dropped ssh -X session), the window destroyed from outside
+# (XDestroyWindow), the Wayland compositor killed. Each time the inputs on the screen are saved as a close
 # saves them, and the program ends. Every server is the test's own.
 # Usage: display_lost.sh KESTROVA
 set -euo pipefail
@@ -61,7 +61,7 @@ check_end() {  # CASE WANTED-STATUS FIRST-LINE
     wait "$pid" || status=$?
     pid=""
     [[ $status -eq $2 ]] || fail "$1: exit status $status, not $2"
-    [[ $(grep -c "kestrova:" stderr.txt || true) -eq $([[ $2 -eq 0 ]] && echo 0 || echo 1) ]] ||
+    [[ $(grep -c "^kestrova:" stderr.txt || true) -eq $([[ $2 -eq 0 ]] && echo 0 || echo 1) ]] ||
         fail "$1: not one kestrova: line: $(grep -a kestrova stderr.txt | head -3)"
     [[ $(head -n 1 Kestrova.INI) == "$3"$'\r' ]] || fail "$1: the inputs were not saved: $(od -c Kestrova.INI | head -n 2)"
 }
@@ -80,4 +80,25 @@ xdotool windowclose "$window"
 check_end "window destroyed" 0 9005
 stop_server
 
-echo "ok: the X server killed and the window destroyed each saved the inputs"
+if command -v weston >/dev/null; then
+    unset DISPLAY
+    export WAYLAND_DISPLAY=wayland-kestrova-lost
+    weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --idle-time=0 --no-config >weston.log 2>&1 &
+    server=$!
+    for _ in $(seq 100); do [[ -S $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] && break; sleep 0.05; done
+    printf '900\n1000\n0.5\n700\n10\n950\n2\n900.2\n' > Kestrova.INI
+    # The client's Wayland log shows when the window is on the screen.
+    WAYLAND_DEBUG=client "$program" 2> stderr.txt &
+    pid=$!
+    for _ in $(seq 200); do
+        grep -q 'xdg_toplevel@[0-9]*\.configure' stderr.txt && break
+        sleep 0.05
+    done
+    grep -q 'xdg_toplevel@[0-9]*\.configure' stderr.txt || fail "the window was never shown on Weston"
+    stop_server
+    check_end "compositor killed" 1 900
+    grep -q '^kestrova: the display was lost; the inputs were saved$' stderr.txt || fail "no word of the lost compositor"
+else
+    echo "weston is not installed: the compositor case skipped"
+fi
+echo "ok: the X server killed, the window destroyed and the compositor killed each saved the inputs"

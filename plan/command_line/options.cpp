@@ -12,13 +12,9 @@ namespace detail {
 
 // "text (a table), csv, ...; the default is text on a terminal and csv otherwise".
 std::string FormatChoices() {
-    std::string choices;
-    const std::span<const FormatEntry> formats = Formats();
-    for (std::size_t i = 0; i < formats.size(); ++i) {
-        if (i > 0) choices += i + 1 == formats.size() ? " or " : ", ";
-        choices += formats[i].name;
-        if (!formats[i].note.empty()) choices += " (" + std::string(formats[i].note) + ")";
-    }
+    const std::string choices = ListFormats(nullptr, [](const FormatEntry& format) {
+        return std::string(format.name) + (format.note.empty() ? "" : " (" + std::string(format.note) + ")");
+    });
     return choices + "; the default is " + std::string(DefaultFormat(true).name) + " on a terminal and " +
            std::string(DefaultFormat(false).name) + " otherwise";
 }

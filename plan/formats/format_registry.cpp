@@ -24,20 +24,6 @@ constexpr std::array<FormatEntry, 4> kFormats = {{
     {"c-header", "C header", "", MakeCHeaderWriter, nullptr, CHeaderPlanReader, false, false},
 }};
 
-// "a, b or c".
-template <class Part>
-std::string Listed(bool (*passes)(const FormatEntry&), Part part) {
-    std::vector<std::string_view> parts;
-    for (const FormatEntry& format : kFormats)
-        if (passes == nullptr || passes(format)) parts.push_back(part(format));
-    std::string list;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) list += i + 1 == parts.size() ? " or " : ", ";
-        list += parts[i];
-    }
-    return list;
-}
-
 }  // namespace
 
 std::span<const FormatEntry> Formats() {
@@ -56,12 +42,24 @@ const FormatEntry& DefaultFormat(bool terminal) {
     return kFormats[0];
 }
 
+std::string ListFormats(bool (*passes)(const FormatEntry&), std::string (*part)(const FormatEntry&)) {
+    std::vector<std::string> parts;
+    for (const FormatEntry& format : kFormats)
+        if (passes == nullptr || passes(format)) parts.push_back(part(format));
+    std::string list;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) list += i + 1 == parts.size() ? " or " : ", ";
+        list += parts[i];
+    }
+    return list;
+}
+
 std::string FormatNames(bool (*passes)(const FormatEntry&)) {
-    return Listed(passes, [](const FormatEntry& format) { return format.name; });
+    return ListFormats(passes, [](const FormatEntry& format) { return std::string(format.name); });
 }
 
 std::string FormatTitles(bool (*passes)(const FormatEntry&)) {
-    return Listed(passes, [](const FormatEntry& format) { return format.title; });
+    return ListFormats(passes, [](const FormatEntry& format) { return std::string(format.title); });
 }
 
 bool Decodable(const FormatEntry& format) {

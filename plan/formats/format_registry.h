@@ -35,6 +35,10 @@ const FormatEntry* FormatNamed(std::string_view name);
 // The format a run writes when --format does not say.
 const FormatEntry& DefaultFormat(bool terminal);
 
+// "a, b or c": each format that passes the test (every one without), as
+// part writes it.
+std::string ListFormats(bool (*passes)(const FormatEntry&), std::string (*part)(const FormatEntry&));
+
 // "text, csv, json or c-header" (names) or "CSV, JSON or C header"
 // (titles), of the formats that pass the test (every one without).
 std::string FormatNames(bool (*passes)(const FormatEntry&) = nullptr);

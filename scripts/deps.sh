@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Kestrova needs, only those that are
 # missing: "run" for building and running the window, "test" (the default)
-# for that and every test. Uses sudo when not run as root; with neither,
+# for that and every test, "package" for that and the package's check. Uses sudo when not run as root; with neither,
 # prints the command to run as root and fails.
-# Usage: scripts/deps.sh [run|test]
+# Usage: scripts/deps.sh [run|test|package]
 set -euo pipefail
 
 run=(
@@ -20,7 +20,8 @@ test=(
 case ${1:-test} in
     run) packages=("${run[@]}") ;;
     test) packages=("${run[@]}" "${test[@]}") ;;
-    *) echo "usage: scripts/deps.sh [run|test]" >&2; exit 2 ;;
+    package) packages=("${run[@]}" "${test[@]}" lintian) ;;
+    *) echo "usage: scripts/deps.sh [run|test|package]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -57,6 +58,7 @@ if [[ ${1:-test} == test ]] && ! grep -qix 'de_DE\.utf-\?8' <<<"$(locale -a 2>/d
     if can_be_root; then
         as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8
     else
-        echo "note: de_DE.UTF-8 is not generated (that takes root); its test is skipped"
+        echo "note: de_DE.UTF-8 is not generated, so its test is skipped; as root, run:"
+        echo "  localedef -i de_DE -f UTF-8 de_DE.UTF-8   (from Debian's locales package)"
     fi
 fi

@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the release build and checks it with
 # lintian: build/release/kestrova_<version>_amd64.deb. Installs what is
-# missing first (sudo when not root).
-# Install it with: sudo apt-get install ./build/release/kestrova_*_amd64.deb
+# missing first, as scripts/deps.sh does: saying what, through sudo when not
+# root, and with neither printing the command to run as root.
+# Install the package, as root: apt-get install ./build/release/kestrova_*_amd64.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-if ! command -v lintian >/dev/null; then
-    sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends lintian >/dev/null
-fi
+scripts/deps.sh package
 cmake --preset release >/dev/null
 cmake --build --preset release
 (cd build/release && rm -f kestrova_*.deb && cpack -G DEB >/dev/null)

@@ -2,6 +2,8 @@
 #include "plan/run/output_target.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -43,8 +45,20 @@ OutputTarget::OutputTarget(const Options& options, std::function<void(std::strin
         if (straight_.Get() < 0) files::Fail(path_, "open", errno);
         return;
     }
-    replacement_.emplace(path_);
-    if (pendingTemporary_) pendingTemporary_(replacement_->Temporary());
+    // No signal may end the run between the temporary file's creation and
+    // the moment its name reaches whatever removes it: signals wait until both
+    // are done (the workers, started later, inherit the mask as restored).
+    sigset_t all, previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+    try {
+        replacement_.emplace(path_);
+        if (pendingTemporary_) pendingTemporary_(replacement_->Temporary());
+    } catch (...) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        throw;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 OutputTarget::~OutputTarget() {

@@ -15,7 +15,7 @@ test=(
     clang libclang-rt-14-dev clang-format git
     googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
     locales xvfb xauth xdotool x11-utils imagemagick weston
-    desktop-file-utils appstream appstream-compose dpkg-dev
+    desktop-file-utils appstream appstream-compose dpkg-dev librsvg2-bin libxml2-utils
 )
 case ${1:-test} in
     run) packages=("${run[@]}") ;;

@@ -59,7 +59,7 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
         if (!plan::Readable(format)) continue;
         const auto writer = format.makeWriter();
         std::string text;
-        writer->Begin({"kestrova-plan test", {{Field::Fh, "1000"}}}, text);
+        writer->Begin({"kestrova-plan test", {{Field::Fh, "1000"}}, std::nullopt}, text);
         std::vector<plan::Cells> cells(channels.size());
         for (std::size_t i = 0; i < channels.size(); ++i) {
             cells[i].Fill(channels[i]);

@@ -1,6 +1,7 @@
 // What a plan was made from, as the C header and the text table record it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,8 @@ namespace kestrova::plan {
 struct Provenance {
     std::string program;  // "kestrova-plan 0.1.0"
     std::vector<std::pair<Field, std::string>> parameters;
+    // A band's first and last wanted frequency; none for a list.
+    std::optional<std::pair<double, double>> band;
 };
 
 }  // namespace kestrova::plan

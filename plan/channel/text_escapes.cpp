@@ -1,6 +1,8 @@
 // Escapes for terminals, CSV, JSON and C comments, and word wrapping.
 #include "plan/channel/text_escapes.h"
 
+#include "files/text_encoding.h"
+
 namespace kestrova::plan {
 
 std::string Visible(std::string_view text) {
@@ -65,6 +67,31 @@ void AppendCommentText(std::string& out, std::string_view text) {
         if ((previous == '*' && ch == '/') || (previous == '/' && ch == '*')) out += ' ';
         out += ch;
         previous = ch;
+    }
+}
+
+void AppendXmlText(std::string& out, std::string_view text) {
+    // Text that is not UTF-8 is taken as Latin-1, as the settings file's lines are.
+    for (const char ch : Visible(files::TextFromFileLine(text))) {
+        switch (ch) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += ch;
+        }
     }
 }
 

@@ -25,6 +25,11 @@ void AppendJsonString(std::string& out, std::string_view text);
 // break becomes a blank.
 void AppendCommentText(std::string& out, std::string_view text);
 
+// Text in XML character data or an attribute value: &, <, >, " and '
+// escaped, every control character shown as a visible escape (XML has no
+// place for most of them), and text that is not UTF-8 read as Latin-1.
+void AppendXmlText(std::string& out, std::string_view text);
+
 // Display columns of UTF-8 text: its characters.
 std::size_t DisplayColumns(std::string_view text);
 

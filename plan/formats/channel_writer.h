@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "plan/channel/channel.h"
 #include "plan/channel/columns.h"
@@ -23,6 +24,12 @@ public:
                      std::string& out) const = 0;
     // computed: how many channels had no fault; any: whether there was a channel at all.
     virtual void End(long long computed, bool any, std::string& out) const = 0;
+
+    // A format drawn from every channel at once (a picture): the rows of
+    // each block go to Collect, in order, instead of to the output, and End
+    // writes the whole. Other formats' rows are written as they come.
+    virtual bool Collects() const { return false; }
+    virtual void Collect(std::string_view /*rows*/) {}
 };
 
 }  // namespace kestrova::plan

@@ -11,17 +11,19 @@ std::unique_ptr<ChannelWriter> MakeTextWriter();
 std::unique_ptr<ChannelWriter> MakeCsvWriter();
 std::unique_ptr<ChannelWriter> MakeJsonWriter();
 std::unique_ptr<ChannelWriter> MakeCHeaderWriter();
+std::unique_ptr<ChannelWriter> MakeSvgWriter();
 std::unique_ptr<SetWriter> MakeTextSetWriter();
 std::unique_ptr<SetWriter> MakeCsvSetWriter();
 std::unique_ptr<SetWriter> MakeJsonSetWriter();
 
 namespace {
 
-constexpr std::array<FormatEntry, 4> kFormats = {{
+constexpr std::array<FormatEntry, 5> kFormats = {{
     {"text", "table", "a table", MakeTextWriter, MakeTextSetWriter, nullptr, true, false},
     {"csv", "CSV", "", MakeCsvWriter, MakeCsvSetWriter, CsvPlanReader, false, true},
     {"json", "JSON", "", MakeJsonWriter, MakeJsonSetWriter, JsonPlanReader, false, false},
     {"c-header", "C header", "", MakeCHeaderWriter, nullptr, CHeaderPlanReader, false, false},
+    {"svg", "SVG", "a picture", MakeSvgWriter, nullptr, nullptr, false, false},
 }};
 
 }  // namespace

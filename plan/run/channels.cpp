@@ -17,6 +17,14 @@ void Channels::Compute(long long k, CalcPanel& panel, CalculationMemo& memo, Cha
     ComputeChannel(panel, memo, TextFromDigits(digits), digits, result);
 }
 
+std::optional<std::pair<double, double>> Channels::BandRange() const {
+    if (given_ != nullptr || count_ == 0) return std::nullopt;
+    const auto at = [this](long long k) {
+        return NumberFromDigits(DecimalDigits15(low_ + static_cast<double>(k) * step_));
+    };
+    return std::pair{at(0), at(count_ - 1)};
+}
+
 Channels ChannelsFor(const Options& options, const CalcPanel& parameters) {
     if (!options.band) return Channels(options.frequencies);
     const double low = ReadParameter(parameters, Field::Fl);

@@ -2,7 +2,9 @@
 // channels of a band, FL + k Step up to FH.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/calc_panel.h"
@@ -21,6 +23,8 @@ public:
     Channels(double low, double step, long long count) : low_(low), step_(step), count_(count) {}
 
     long long Count() const { return count_; }
+    // A band's first and last wanted frequency; none for frequencies given.
+    std::optional<std::pair<double, double>> BandRange() const;
 
     // Channel k computed on the panel, each band channel's wanted text
     // written as the window writes numbers.

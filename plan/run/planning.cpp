@@ -33,7 +33,7 @@ struct Worker {
 
 // Writes every channel's row; returns whether any faulted.
 bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, const Provenance& provenance,
-                   const ChannelWriter& writer, unsigned threads, OutputTarget& output, Progress& progress) {
+                   ChannelWriter& writer, unsigned threads, OutputTarget& output, Progress& progress) {
     std::string head;
     writer.Begin(provenance, head);
     output.Write(head);
@@ -60,7 +60,10 @@ bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, cons
             }
         },
         [&, done = 0LL](const Block& block) mutable {
-            output.Write(block.text);
+            if (writer.Collects())
+                writer.Collect(block.text);
+            else
+                output.Write(block.text);
             computed += block.computed;
             anyFault = anyFault || block.anyFault;
             done = std::min(channels.Count(), done + kBlockChannels);
@@ -73,8 +76,8 @@ bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, cons
     return anyFault;
 }
 
-Provenance ProvenanceOf(const Options& options, const CalcPanel& parameters) {
-    Provenance provenance{"kestrova-plan " KESTROVA_VERSION, {}};
+Provenance ProvenanceOf(const Options& options, const CalcPanel& parameters, const Channels& channels) {
+    Provenance provenance{"kestrova-plan " KESTROVA_VERSION, {}, channels.BandRange()};
     for (const Field field : kParameterFields)
         if (field != Field::Fl || options.band)
             provenance.parameters.emplace_back(field, parameters.Text(field));
@@ -90,8 +93,8 @@ int RunPlanning(const Options& options, const MemoryPanel& parameters, unsigned 
     const std::unique_ptr<ChannelWriter> writer = format.makeWriter();
     OutputTarget output(options, io.write, io.pendingTemporary);
     Progress progress(io.progress, channels.Count(), "channels");
-    const bool anyFault = WriteChannels(channels, parameters, ProvenanceOf(options, parameters), *writer,
-                                        threads, output, progress);
+    const bool anyFault = WriteChannels(channels, parameters, ProvenanceOf(options, parameters, channels),
+                                        *writer, threads, output, progress);
     output.Finish();
     return anyFault ? kSomeFaulted : kAllComputed;
 }

@@ -21,6 +21,6 @@ run() {  # FORMAT FH: the median of three runs, standard output to a file
 for fh in 901 910 1000 1900; do
     printf '%-9s %9d channels: %s\n' csv $(( (fh - 900) * 10000 + 1 )) "$(run csv "$fh")"
 done
-for format in json c-header text; do
+for format in json c-header text svg; do
     printf '%-9s %9d channels: %s\n' "$format" 1000001 "$(run "$format" 1000)"
 done

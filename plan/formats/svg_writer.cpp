@@ -102,7 +102,7 @@ public:
             try {
                 record.wanted = NumberFromText(c.wantedText);
             } catch (const CalcFault&) {
-                return;  // beyond the double range: nowhere on the axis
+                record.wanted = std::numeric_limits<double>::quiet_NaN();  // counted, but nowhere on the axis
             }
             record.kind = kFault;
             record.faultKind = static_cast<std::uint8_t>(*c.fault);
@@ -140,7 +140,8 @@ public:
     void End(long long, bool, std::string& out) const override {
         if (x_.Empty()) {
             Range wanted;
-            for (const auto& [record, label] : kept_) wanted.Add(record.wanted);
+            for (const auto& [record, label] : kept_)
+                if (!std::isnan(record.wanted)) wanted.Add(record.wanted);
             x_ = Shown(wanted);
             for (const auto& [record, label] : kept_) Place(record, label);
         }
@@ -150,6 +151,10 @@ public:
 private:
     void Place(const Record& record, std::string_view label) const {
         ++channels_;
+        if (std::isnan(record.wanted)) {
+            ++faults_[record.faultKind % kFaultKinds];
+            return;
+        }
         const double t = (record.wanted - x_.low) / (x_.high - x_.low);
         const auto i = static_cast<std::size_t>(std::clamp(t * kPlotWidth, 0.0, kPlotWidth - 1.0));
         PixelColumn& column = columns_[i];

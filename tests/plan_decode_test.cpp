@@ -60,6 +60,9 @@ TEST_F(Decode, EachSetAndEachProblem) {
              Case{"0014 10 7FFFFFFF",
                   "0014,10,7FFFFFFF,,,20,16,2147483647,,,68719476720,,N = 32 \u00d7 P + S = 68719476720 is "
                   "beyond the 32-bit range"},
+             Case{"14 1F FFFFFFFF",
+                  "14,1F,FFFFFFFF,,,20,31,-1,,,-1,,\"N = 32 \u00d7 P + S = -1 is negative, which the "
+                  "calculation never gives\""},
              Case{"FFFFFFFE 10 00C",
                   "FFFFFFFE,10,00C,,,-2,16,12,,,400,-1300,\"R is FFFFFFFE, but Fref / Step gives 0014\""},
              Case{"0000 10 00C",
@@ -82,6 +85,8 @@ TEST_F(Decode, TextsThatAreNoRegisterSetAreRefused) {
              {{"--decode", "0014 10 00C 19C"}, "", "not three registers (R S P) or five (R S P C G)"},
              {{"--decode"}, "# a dump\n\n0014 10 00C\nzz 1 2\n", "line 4: \"zz\" is not hexadecimal"},
              {{"--decode", "--format", "c-header", "0014 10 00C"}, "", "--decode writes text, csv or json"},
+             {{"--verify", "bad.csv", "--decode"}, "", "give either --decode or --verify, not both"},
+             {{"--decode", "--verify", "bad.csv"}, "", "give either --decode or --verify, not both"},
          }) {
         const Outcome run = Plan(args, input);
         EXPECT_EQ(run.status, 2) << error;

@@ -64,8 +64,12 @@ DecodedSet Decoder::Decode(const RegisterSet& set) const {
         problems.push_back("S is " + set.s.text + ", outside " + RegisterForm(0, kRegisters[1].width) +
                            " to " + RegisterForm(formulas::kSplitFactor - 1, kRegisters[1].width));
     decoded.n = std::int64_t{formulas::kSplitFactor} * p + s;
-    const bool nFits = decoded.n >= INT32_MIN && decoded.n <= INT32_MAX;
-    if (!nFits)
+    // The calculation's N counts steps from F0: never negative, and within 32 bits.
+    const bool nFits = decoded.n >= 0 && decoded.n <= INT32_MAX;
+    if (decoded.n < 0)
+        problems.push_back("N = 32 \u00d7 P + S = " + std::to_string(decoded.n) +
+                           " is negative, which the calculation never gives");
+    else if (!nFits)
         problems.push_back("N = 32 \u00d7 P + S = " + std::to_string(decoded.n) +
                            " is beyond the 32-bit range");
 

@@ -13,8 +13,8 @@ public:
     explicit Decoder(const CalcPanel& parameters);
 
     // N = 32 P + S, the achieved frequency F0 + N x Fref / R as the
-    // calculation computes it, and the checks: S within 0 to 31, N within 32
-    // bits, R against Fref / Step rounded as the calculation rounds it, and
+    // calculation computes it, and the checks: S within 0 to 31, N from 0
+    // within 32 bits, R against Fref / Step rounded as the calculation rounds it, and
     // (when given) C and G against the codes the calculation gives at the
     // achieved frequency. A formula that faults is a problem of the set, in
     // the calculation's words.

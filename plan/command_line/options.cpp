@@ -96,9 +96,11 @@ void Apply(const Option& option, std::string_view spelling, const std::string& v
             options.band = true;
             break;
         case Id::Decode:
+            if (options.mode == Mode::Verify) throw UsageError("give either --decode or --verify, not both");
             options.mode = Mode::Decode;
             break;
         case Id::Verify:
+            if (options.mode != Mode::Plan) throw UsageError("give either --decode or --verify, not both");
             options.mode = Mode::Verify;
             options.verified = value;
             break;

@@ -2,6 +2,8 @@
 // against the calculation, and the progress line.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -185,7 +187,12 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
             "699.9999: the file has no fault, but the calculation stops: The calculation "
             "stopped at G"))
             << format << ": " << removed.out.substr(0, 200);
-        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), 1) << format;
+        // A C header's count of entries now disagrees with its array too.
+        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), c ? 2 : 1) << format;
+        if (c) {
+            EXPECT_NE(removed.out.find("KESTROVA_CHANNEL_COUNT is 8333, but the array has 8334 entries"),
+                      std::string::npos);
+        }
     }
     // A header that records other parameters is refused before any channel.
     std::vector<std::string> other = band;
@@ -200,7 +207,9 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
     EXPECT_EQ(none.error, "standard input line 3: not a plan of kestrova-plan (CSV, JSON or C header)");
     const Outcome badEscape = Plan({"--verify", "-"}, "[\n  {\"wanted\": \"9\\uZZZZ\"}\n]\n");
     EXPECT_EQ(badEscape.status, 2);
-    EXPECT_EQ(badEscape.error, "standard input line 2: a \\u escape that is not four hexadecimal digits");
+    EXPECT_TRUE(badEscape.error.starts_with("standard input line 2: a channel that is not valid JSON: "))
+        << badEscape.error;
+    EXPECT_NE(badEscape.error.find("\\u"), std::string::npos) << badEscape.error;
 }
 
 // The progress line waits a second, redraws at most four times a second and
@@ -224,6 +233,59 @@ TEST(Progress, OnlyOnATerminalAndOnlyForLongWork) {
     EXPECT_TRUE(shown.ends_with("\r\x1b[K"));
     plan::Progress silent({}, 10, "sets", start);
     silent.Advance(5, at(5000));
+}
+
+}  // namespace
+}  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+// Files as other tools and people leave them: any JSON layout verifies as
+// the planner's own; every column is compared; a file cut short, or with no
+// channel, is no success; what the file holds reaches the terminal escaped.
+TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
+    const auto made = [](const char* format) {
+        return Plan({"--format", format, "900.2", "900", "950", "1000"}).out;
+    };
+    const std::string json = made("json"), csv = made("csv"), header = made("c-header");
+    const auto edited = [](std::string text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    nlohmann::json reordered = nlohmann::json::parse(json);
+    reordered[0]["achieved"] = 9e2;  // the same number, written otherwise
+    struct Case {
+        const char* name;
+        std::string file;
+        int status;
+        const char* said;  // in the report or the error
+    };
+    const Case cases[] = {
+        {"jq . layout", nlohmann::json::parse(json).dump(2), 0, "all 4 channels agree"},
+        {"keys sorted, numbers rewritten", reordered.dump(), 0, "all 4 channels agree"},
+        {"mismatch flag", edited(json, "\"mismatch\": true", "\"mismatch\": false"), 1,
+         "mismatch is 0 in the file"},
+        {"decimal R", edited(csv, ",20,400,", ",21,400,"), 1, "R is 21 in the file"},
+        {"error", edited(csv, ",-0.2,", ",-0.3,"), 1, "error is -0.3 in the file"},
+        {"C header mismatch mark", edited(header, " (mismatch) */", " */"), 1, "mismatch is 0 in the file"},
+        {"JSON without its ]", json.substr(0, json.rfind(']')), 1, "before the array's closing \"]\""},
+        {"C header cut", header.substr(0, header.find("};\n\n#define")), 1,
+         "before the array's closing \"};\""},
+        {"CSV cut mid-line", csv.substr(0, csv.size() - 5), 1, "ends in the middle of line 5"},
+        {"C header count", edited(header, "COUNT 4", "COUNT 5"), 1, "KESTROVA_CHANNEL_COUNT is 5"},
+        {"an opening bracket", "[", 2, "line 1: no channel: not a plan"},
+        {"a CSV header alone", csv.substr(0, csv.find('\n') + 1), 2, "no channel: not a plan"},
+        {"terminal escapes", edited(csv, "0014,", "00\x1b[2J14,"), 1, "Rt is 00\\x1b[2J14 in the file"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = Plan({"--verify", "-"}, c.file);
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.out << run.error;
+        EXPECT_NE((run.out + run.error).find(c.said), std::string::npos)
+            << c.name << ": " << run.out << run.error;
+        EXPECT_EQ((run.out + run.error).find('\x1b'), std::string::npos) << c.name;
+    }
 }
 
 }  // namespace

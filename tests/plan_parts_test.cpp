@@ -77,11 +77,15 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
                 const std::string expected = column.column == plan::Column::Fault
                                                  ? file.Reader().AsWritten(cells[i][column.column])
                                                  : std::string(cells[i][column.column]);
-                EXPECT_EQ(row[column.column], expected)
-                    << format.name << " " << column.json << " of " << wanted[i];
+                // A JSON number keeps its value, not its spelling.
+                if (format.name == "json" && column.kind == plan::CellKind::Number)
+                    EXPECT_EQ(std::stod(row[column.column]), std::stod(expected)) << column.json;
+                else
+                    EXPECT_EQ(row[column.column], expected)
+                        << format.name << " " << column.json << " of " << wanted[i];
             }
             for (const plan::ColumnInfo& column : plan::kColumns) {
-                if (column.check != plan::Check::None && cells[i].Has(column.column)) {
+                if ((file.Holds() & plan::ColumnBit(column.column)) != 0 && cells[i].Has(column.column)) {
                     EXPECT_TRUE(row.Has(column.column)) << format.name << " lacks " << column.json;
                 }
             }

@@ -5,7 +5,15 @@
 #include <cstddef>
 #include <string_view>
 
+#include "plan/channel/columns.h"
+
 namespace kestrova::plan::c_header {
+
+// The columns a C header holds: in each channel's comment and its entry.
+inline constexpr ColumnSet kHeld = ColumnBit(Column::Wanted) | ColumnBit(Column::Achieved) |
+                                   ColumnBit(Column::Mismatch) | ColumnBit(Column::Rt) |
+                                   ColumnBit(Column::St) | ColumnBit(Column::Pt) | ColumnBit(Column::Ct) |
+                                   ColumnBit(Column::Gt) | ColumnBit(Column::Fault);
 
 // The opening comment: this line, the program, then a line per parameter:
 // the parameter line's start, its term padded to the column, its text.
@@ -22,5 +30,16 @@ inline constexpr std::string_view kMismatch = " (mismatch)";
 inline constexpr std::string_view kNoEntry = ": no entry. ";
 inline constexpr std::string_view kCommentEnd = " */";
 inline constexpr std::string_view kEntryStart = "{ 0x";
+// The entry of a plan with no computed channel: C has no empty initialiser list.
+inline constexpr std::string_view kNoChannelEntry = "{ 0, 0, 0, 0, 0 } /* no channel could be computed */";
+
+// The array's first line, after the struct's definition.
+inline constexpr std::string_view kArrayStart =
+    "static const struct kestrova_channel kestrova_channels[] = {";
+
+// The end: the array's, the count of its entries, the include guard's.
+inline constexpr std::string_view kArrayEnd = "};";
+inline constexpr std::string_view kCountDefine = "#define KESTROVA_CHANNEL_COUNT ";
+inline constexpr std::string_view kGuardEnd = "#endif /* KESTROVA_CHANNELS_H */";
 
 }  // namespace kestrova::plan::c_header

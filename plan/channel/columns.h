@@ -48,6 +48,7 @@ enum class CellKind : std::uint8_t {
 enum class Check : std::uint8_t {
     Input,     // the wanted frequency: recomputed from, not compared
     Exact,     // the same text
+    Number,    // the same number, however written (900, 900.0, 9e2)
     Register,  // the same hexadecimal digits, of either case
     Fault,     // the same fault in the same words, as the format writes them
     None,      // not compared
@@ -67,17 +68,17 @@ struct ColumnInfo {
 // In the order of CSV and JSON.
 inline constexpr std::array<ColumnInfo, kColumnCount> kColumns = {{
     {Column::Wanted, "wanted", "wanted", "wanted", 12, CellKind::Text, true, Check::Input},
-    {Column::WantedValue, "", "wanted_value", "", 0, CellKind::Number, false, Check::None},
-    {Column::Achieved, "achieved", "achieved", "achieved", 15, CellKind::Number, false, Check::Exact},
-    {Column::Error, "error", "error", "error", 10, CellKind::Number, false, Check::None},
-    {Column::ErrorPpm, "error_ppm", "error_ppm", "error ppm", 10, CellKind::Number, false, Check::None},
-    {Column::Mismatch, "mismatch", "mismatch", "miss", 4, CellKind::Flag, false, Check::None},
-    {Column::R, kRegisters[0].letter, kRegisters[0].letter, "", 0, CellKind::Number, false, Check::None},
-    {Column::N, "N", "N", "", 0, CellKind::Number, false, Check::None},
-    {Column::P, kRegisters[2].letter, kRegisters[2].letter, "", 0, CellKind::Number, false, Check::None},
-    {Column::S, kRegisters[1].letter, kRegisters[1].letter, "", 0, CellKind::Number, false, Check::None},
-    {Column::C, kRegisters[3].letter, kRegisters[3].letter, "", 0, CellKind::Number, false, Check::None},
-    {Column::G, kRegisters[4].letter, kRegisters[4].letter, "", 0, CellKind::Number, false, Check::None},
+    {Column::WantedValue, "", "wanted_value", "", 0, CellKind::Number, false, Check::Number},
+    {Column::Achieved, "achieved", "achieved", "achieved", 15, CellKind::Number, false, Check::Number},
+    {Column::Error, "error", "error", "error", 10, CellKind::Number, false, Check::Number},
+    {Column::ErrorPpm, "error_ppm", "error_ppm", "error ppm", 10, CellKind::Number, false, Check::Number},
+    {Column::Mismatch, "mismatch", "mismatch", "miss", 4, CellKind::Flag, false, Check::Exact},
+    {Column::R, kRegisters[0].letter, kRegisters[0].letter, "", 0, CellKind::Number, false, Check::Number},
+    {Column::N, "N", "N", "", 0, CellKind::Number, false, Check::Number},
+    {Column::P, kRegisters[2].letter, kRegisters[2].letter, "", 0, CellKind::Number, false, Check::Number},
+    {Column::S, kRegisters[1].letter, kRegisters[1].letter, "", 0, CellKind::Number, false, Check::Number},
+    {Column::C, kRegisters[3].letter, kRegisters[3].letter, "", 0, CellKind::Number, false, Check::Number},
+    {Column::G, kRegisters[4].letter, kRegisters[4].letter, "", 0, CellKind::Number, false, Check::Number},
     {Column::Rt, Info(Field::Rt).name, Info(Field::Rt).name, Info(Field::Rt).name, 6, CellKind::Register,
      false, Check::Register},
     {Column::St, Info(Field::St).name, Info(Field::St).name, Info(Field::St).name, 6, CellKind::Register,

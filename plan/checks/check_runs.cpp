@@ -2,6 +2,7 @@
 #include "plan/checks/check_runs.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "plan/checks/decode.h"
 #include "plan/checks/verify.h"
@@ -75,6 +76,11 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
     } catch (const PlanFormatError& wrong) {
         throw PlanFormatError(name + " " + wrong.what());
     }
+    // A file with no channel is no plan, whatever it begins with.
+    if (plan->Count() == 0)
+        throw PlanFormatError(name + " line " +
+                              std::to_string(LineAt(file.Content(), 0, 1, file.Content().size())) +
+                              ": no channel: not a plan");
     Progress progress(io.progress, static_cast<long long>(plan->Count()), "channels");
     VerifyResult result;
     try {
@@ -86,13 +92,21 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         error = "the plan was made with other parameters than those in use; no channel was checked";
         return kSomeFaulted;
     }
-    if (result.differing == 0) {
+    // What the file says beyond its channels: where it was cut, counts that disagree.
+    std::vector<std::string> problems = plan->OtherProblems();
+    if (plan->Truncation()) problems.insert(problems.begin(), *plan->Truncation());
+    for (const std::string& problem : problems) io.write(name + ": " + problem + "\n");
+    if (result.differing == 0 && problems.empty()) {
         io.write("all " + Counted(result.channels, "channel agrees", "channels agree") +
                  " with the calculation\n");
         return kAllComputed;
     }
     error = std::to_string(result.differing) + " of " + Counted(result.channels, "channel", "channels") +
             (result.differing == 1 ? " differs" : " differ") + " from the calculation";
+    if (plan->Truncation()) error += "; " + *plan->Truncation();
+    if (!plan->OtherProblems().empty())
+        error += "; " + Counted(static_cast<long long>(plan->OtherProblems().size()), "other problem",
+                                "other problems");
     return kSomeFaulted;
 }
 

@@ -3,11 +3,13 @@
 #include "plan/checks/verify.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/calculation.h"
 #include "core/numeric_text.h"
 #include "plan/channel/channel.h"
 #include "plan/channel/columns.h"
+#include "plan/channel/text_escapes.h"
 #include "plan/run/block_pipeline.h"
 
 namespace kestrova::plan {
@@ -39,33 +41,59 @@ bool SameRegister(std::string_view a, std::string_view b) {
                       [&upper](char x, char y) { return upper(x) == upper(y); });
 }
 
-// The report lines for one channel, a line for each column that verify
-// checks and that differs from the calculation's; whether any does.
-bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, const PlanReader& reader,
+// The same number, however written; a text that is no number only as itself.
+bool SameNumber(std::string_view a, std::string_view b) {
+    const auto number = [](std::string_view text, double& value) {
+        text = Trimmed(text);
+        if (text.starts_with('+')) text.remove_prefix(1);
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size();
+    };
+    double x = 0, y = 0;
+    return number(a, x) && number(b, y) ? x == y : a == b;
+}
+
+// The report lines for one channel, a line for each column of the file
+// that differs from the calculation's; whether any does. Every text from the
+// file is shown with its control characters escaped.
+bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, const PlanFile& plan,
              std::string& out) {
-    const std::string prefix = row[Column::Wanted] + ": ";
+    const std::string prefix = Visible(row[Column::Wanted]) + ": ";
     if (c.fault) {
-        const std::string fault = reader.AsWritten(c.faultText);
+        const std::string fault = plan.Reader().AsWritten(c.faultText);
         if (row.Has(Column::Fault) && row[Column::Fault] == fault) return false;
         out += prefix +
-               (row.Has(Column::Fault) ? "the file has the fault \"" + row[Column::Fault] + "\""
+               (row.Has(Column::Fault) ? "the file has the fault \"" + Visible(row[Column::Fault]) + "\""
                                        : "the file has no fault") +
-               ", but the calculation stops: " + fault + "\n";
+               ", but the calculation stops: " + Visible(fault) + "\n";
         return true;
     }
     if (row.Has(Column::Fault)) {
-        out += prefix + "the file has the fault \"" + row[Column::Fault] +
+        out += prefix + "the file has the fault \"" + Visible(row[Column::Fault]) +
                "\", but the calculation gives registers\n";
         return true;
     }
     bool differs = false;
+    const ColumnSet held = plan.Holds();
     for (const ColumnInfo& column : kColumns) {
-        if (column.check != Check::Exact && column.check != Check::Register) continue;
-        const std::string_view computed = cells[column.column];
-        const std::string_view inFile = row.Has(column.column) ? std::string_view(row[column.column]) : "";
-        if (column.check == Check::Exact ? inFile == computed : SameRegister(inFile, computed)) continue;
-        out += prefix + std::string(column.json) + " is " + std::string(inFile) +
-               " in the file, but the calculation gives " + std::string(computed) + "\n";
+        if ((held & ColumnBit(column.column)) == 0) continue;
+        if (column.check == Check::Input || column.check == Check::Fault || column.check == Check::None)
+            continue;
+        const bool inFile = row.Has(column.column), computed = cells.Has(column.column);
+        if (!inFile && !computed) continue;
+        const std::string_view file = inFile ? std::string_view(row[column.column]) : "";
+        const std::string_view calculated = cells[column.column];
+        if (inFile && computed) {
+            const bool same = column.check == Check::Register ? SameRegister(file, calculated)
+                              : column.check == Check::Number ? SameNumber(file, calculated)
+                                                              : file == calculated;
+            if (same) continue;
+        }
+        out += prefix + std::string(column.json) +
+               (inFile ? " is " + Visible(file) + " in the file" : " is missing in the file") +
+               (computed ? ", but the calculation gives " + std::string(calculated)
+                         : ", but the calculation gives none") +
+               "\n";
         differs = true;
     }
     return differs;
@@ -93,8 +121,8 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
         const std::string inUse = parameters.Text(field);
         if (SameParameter(recorded, inUse)) continue;
         const std::string term(Info(field).term);
-        write("this plan was made with " + term + " " + recorded + "; the parameters in use have " + term +
-              " " + std::string(Trimmed(inUse)) + "\n");
+        write("this plan was made with " + term + " " + Visible(recorded) + "; the parameters in use have " +
+              term + " " + Visible(Trimmed(inUse)) + "\n");
         result.parametersDiffer = true;
     }
     if (result.parametersDiffer) return result;
@@ -113,7 +141,7 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
                 ComputeChannel(worker.panel, worker.memo, worker.row[Column::Wanted], worker.channel);
                 worker.cells.Fill(worker.channel, kChecked);
                 block.differing +=
-                    Compare(worker.row, worker.channel, worker.cells, plan.Reader(), block.text) ? 1 : 0;
+                    Compare(worker.row, worker.channel, worker.cells, plan, block.text) ? 1 : 0;
             }
         },
         [&](const Block& block) {

@@ -16,12 +16,7 @@ using namespace c_header;
 
 class CHeaderWriter final : public ChannelWriter {
 public:
-    ColumnSet Columns() const override {
-        ColumnSet columns = ColumnBit(Column::Wanted) | ColumnBit(Column::Achieved) |
-                            ColumnBit(Column::Mismatch) | ColumnBit(Column::Fault);
-        for (const Column column : kRegisterColumns) columns |= ColumnBit(column);
-        return columns;
-    }
+    ColumnSet Columns() const override { return kHeld; }
     void Begin(const Provenance& provenance, std::string& out) const override {
         out += kOpening;
         AppendCommentText(out, provenance.program);
@@ -49,8 +44,8 @@ public:
         }
         out +=
             ";\n"
-            "};\n\n"
-            "static const struct kestrova_channel kestrova_channels[] = {\n";
+            "};\n\n";
+        (out += kArrayStart) += '\n';
     }
     void Row(const ChannelResult& c, const Cells& cells, bool, std::string& out) const override {
         out += "    ";
@@ -76,11 +71,10 @@ public:
         out += " },\n";
     }
     void End(long long computed, bool, std::string& out) const override {
-        // C has no empty initialiser list.
-        if (computed == 0) out += "    { 0, 0, 0, 0, 0 } /* no channel could be computed */\n";
-        out += "};\n\n";
-        out += "#define KESTROVA_CHANNEL_COUNT " + std::to_string(computed) + "\n\n";
-        out += "#endif /* KESTROVA_CHANNELS_H */\n";
+        if (computed == 0) ((out += "    ") += kNoChannelEntry) += '\n';
+        (out += kArrayEnd) += "\n\n";
+        ((out += kCountDefine) += std::to_string(computed)) += "\n\n";
+        (out += kGuardEnd) += '\n';
     }
 };
 

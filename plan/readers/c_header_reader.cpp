@@ -21,7 +21,9 @@ public:
         std::size_t number = 0;
         bool opening = true;
         std::string_view pendingComment;
-        std::size_t pendingLine = 0;
+        std::size_t pendingLine = 0, entries = 0, arrayEnd = 0, countLine = 0, guardEnd = 0;
+        std::string count;
+        bool inArray = false;
         for (std::size_t at = 0; at < content.size();) {
             const std::size_t end = std::min(content.find('\n', at), content.size());
             std::string_view line = content.substr(at, end - at);
@@ -34,7 +36,19 @@ public:
                 continue;
             }
             const std::string_view trimmed = Trimmed(line);
-            if (trimmed.starts_with(kWanted)) {
+            if (arrayEnd != 0) {
+                if (trimmed.starts_with(kCountDefine))
+                    count = Trimmed(trimmed.substr(kCountDefine.size())), countLine = number;
+                if (trimmed == kGuardEnd) guardEnd = number;
+                continue;
+            }
+            if (!inArray) {
+                inArray = trimmed == kArrayStart;
+                continue;
+            }
+            if (trimmed == kArrayEnd) {
+                arrayEnd = number;
+            } else if (trimmed.starts_with(kWanted)) {
                 if (!pendingComment.empty())
                     FailAtLine(pendingLine, "a channel's comment with no entry after it");
                 if (trimmed.find(kNoEntry) != std::string_view::npos) {
@@ -51,10 +65,30 @@ public:
                                          static_cast<std::size_t>(trimmed.data() + trimmed.size() - first));
                 out.lines.push_back(pendingLine);
                 pendingComment = {};
+                ++entries;
+            } else if (trimmed.starts_with("{") && trimmed != kNoChannelEntry) {
+                out.otherProblems.push_back("line " + std::to_string(number) +
+                                            ": an entry with no channel's comment before it");
             }
         }
         if (!pendingComment.empty()) FailAtLine(pendingLine, "a channel's comment with no entry after it");
+        const auto cut = [&](std::string_view before) {
+            out.truncation =
+                "the file ends at line " + std::to_string(number) + " before " + std::string(before);
+        };
+        if (arrayEnd == 0)
+            cut("the array's closing \"};\"");
+        else if (countLine == 0)
+            cut("KESTROVA_CHANNEL_COUNT");
+        else if (guardEnd == 0)
+            cut("the closing #endif");
+        if (countLine != 0 && count != std::to_string(entries))
+            out.otherProblems.push_back("line " + std::to_string(countLine) + ": KESTROVA_CHANNEL_COUNT is " +
+                                        count + ", but the array has " + std::to_string(entries) +
+                                        " entries");
     }
+
+    ColumnSet Holds(const PlanRecords&) const override { return kHeld; }
 
     void Read(const PlanRecords& in, std::size_t i, RowScratch&, PlanRow& row) const override {
         const std::size_t line = in.lines[i];

@@ -88,6 +88,21 @@ public:
             header = false;
         }
         if (header) FailAtLine(1, "no header line");
+        // Every record ends with its line: one that does not was cut, and
+        // is no channel.
+        if (!content.empty() && !content.ends_with('\n')) {
+            out.truncation = "the file ends in the middle of line " + std::to_string(number);
+            if (!out.records.empty() && out.lines.back() == number) {
+                out.records.pop_back();
+                out.lines.pop_back();
+            }
+        }
+    }
+
+    ColumnSet Holds(const PlanRecords& in) const override {
+        return ColumnsWhere([&in](const ColumnInfo& column) {
+            return in.fieldOf[static_cast<std::size_t>(column.column)] >= 0;
+        });
     }
 
     void Read(const PlanRecords& in, std::size_t i, RowScratch& scratch, PlanRow& row) const override {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -60,6 +61,11 @@ struct PlanRecords {
     std::vector<std::pair<Field, std::string>> parameters;  // those the file records, as text
     std::array<int, kColumnCount> fieldOf{};                // CSV: each column's field, -1 for none
     std::size_t fieldCount = 0;                             // CSV: the fields of the header
+    // Where the file ends before its own end (a table cut short), in words.
+    std::optional<std::string> truncation;
+    // What the file says that no channel's record shows: a count that
+    // disagrees, for example.
+    std::vector<std::string> otherProblems;
 };
 
 // The reading of one format.
@@ -72,6 +78,8 @@ public:
     virtual void Split(std::string_view content, PlanRecords& records) const = 0;
     // Record i; raises PlanFormatError.
     virtual void Read(const PlanRecords& records, std::size_t i, RowScratch& scratch, PlanRow& row) const = 0;
+    // The columns the format has, which verify compares.
+    virtual ColumnSet Holds(const PlanRecords& records) const = 0;
     // A fault's words as this format writes them.
     virtual std::string AsWritten(std::string_view fault) const { return std::string(fault); }
 };
@@ -96,6 +104,9 @@ public:
         reader_->Read(records_, i, scratch, row);
     }
     std::size_t Line(std::size_t i) const { return records_.lines[i]; }
+    ColumnSet Holds() const { return reader_->Holds(records_); }
+    const std::optional<std::string>& Truncation() const { return records_.truncation; }
+    const std::vector<std::string>& OtherProblems() const { return records_.otherProblems; }
 
 private:
     const PlanReader* reader_;

@@ -2,7 +2,6 @@
 #include "plan/checks/whole_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <iterator>
 
 #include "files/descriptor.h"
+#include "files/file_fault.h"
 
 namespace kestrova::plan {
 
@@ -24,15 +24,9 @@ WholeFile::WholeFile(const std::string& path, std::istream* input) {
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0) files::Fail(path, "read", errno);
     if (S_ISDIR(info.st_mode)) files::Fail(path, "read", EISDIR);
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        void* mapped =
-            ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, file.Get(), 0);
-        if (mapped != MAP_FAILED) {
-            mapped_ = mapped;
-            content_ = {static_cast<const char*>(mapped), static_cast<std::size_t>(info.st_size)};
-            return;
-        }
-    }
+    // Read, never mapped: a mapped file that another process truncates
+    // would end this one with SIGBUS.
+    if (S_ISREG(info.st_mode)) copy_.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
@@ -41,11 +35,11 @@ WholeFile::WholeFile(const std::string& path, std::istream* input) {
         if (got == 0) break;
         copy_.append(buffer, static_cast<std::size_t>(got));
     }
+    // A regular file that grew or shrank while it was read is no one plan.
+    struct stat after {};
+    if (S_ISREG(info.st_mode) && (::fstat(file.Get(), &after) != 0 || after.st_size != info.st_size ||
+                                  copy_.size() != static_cast<std::size_t>(info.st_size)))
+        throw UnusableFileFault(path, "changed size while it was read");
     content_ = copy_;
 }
-
-WholeFile::~WholeFile() {
-    if (mapped_ != nullptr) ::munmap(mapped_, content_.size());
-}
-
 }  // namespace kestrova::plan

@@ -1,5 +1,5 @@
-// A whole file, or the whole of standard input, as one text: a regular
-// file mapped as it stands, anything else read into memory.
+// A whole file, or the whole of standard input, as one text read into
+// memory; a regular file that changes size while it is read is refused.
 #pragma once
 
 #include <istream>
@@ -10,16 +10,15 @@ namespace kestrova::plan {
 
 class WholeFile {
 public:
-    // path "-" is the input (none reads as empty); raises FileFault.
+    // path "-" is the input (none reads as empty); raises FileFault, and
+    // UnusableFileFault for a file that changed size while it was read.
     WholeFile(const std::string& path, std::istream* input);
     WholeFile(const WholeFile&) = delete;
     WholeFile& operator=(const WholeFile&) = delete;
-    ~WholeFile();
     std::string_view Content() const { return content_; }
 
 private:
     std::string copy_;
-    void* mapped_ = nullptr;
     std::string_view content_;
 };
 

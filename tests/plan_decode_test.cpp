@@ -231,6 +231,17 @@ TEST(Progress, OnlyOnATerminalAndOnlyForLongWork) {
         EXPECT_GT(shown.size(), once);
     }
     EXPECT_TRUE(shown.ends_with("\r\x1b[K"));
+    {
+        // Erased before other output, drawn again at once after it.
+        shown.clear();
+        plan::Progress progress([&shown](std::string_view s) { shown += s; }, 1000, "channels", start);
+        progress.Advance(500, at(1000));
+        progress.Finish();
+        progress.Advance(510, at(1010));
+        EXPECT_EQ(shown,
+                  "\r500 of 1000 channels, 500/s, 1 s left\x1b[K\r\x1b[K\r510 of 1000 channels, 505/s, 1 s "
+                  "left\x1b[K");
+    }
     plan::Progress silent({}, 10, "sets", start);
     silent.Advance(5, at(5000));
 }

@@ -45,6 +45,7 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanI
         ++sets;
         problems += decoded.problems.empty() ? 0 : 1;
         if (out.size() > (1 << 16)) {
+            progress.Finish();  // the report goes on a line of its own
             io.write(out);
             out.clear();
         }

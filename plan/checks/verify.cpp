@@ -145,7 +145,10 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
             }
         },
         [&](const Block& block) {
-            write(block.text);
+            if (!block.text.empty()) {
+                progress.Finish();  // the report goes on a line of its own
+                write(block.text);
+            }
             result.differing += block.differing;
             done += static_cast<long long>(kBlockRows);
             progress.Advance(std::min(done, result.channels));

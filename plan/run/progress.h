@@ -25,7 +25,8 @@ public:
 
     // done so far, at now.
     void Advance(long long done, Clock::time_point now = Clock::now());
-    // Erases the line, if one was shown.
+    // Erases the line, if one was shown: at the end, and before any other
+    // output goes to the terminal (the next Advance draws it again).
     void Finish();
 
 private:

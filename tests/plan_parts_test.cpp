@@ -65,7 +65,7 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
             cells[i].Fill(channels[i]);
             writer->Row(channels[i], cells[i], i == 0, text);
         }
-        writer->End(2, true, text);
+        writer->End(3, 2, text);
         const plan::PlanFile file = plan::OpenPlan(text);
         ASSERT_EQ(file.Count(), channels.size()) << format.name;
         plan::RowScratch scratch;

@@ -22,15 +22,27 @@ inline constexpr std::string_view kParameterLine = " *   ";
 inline constexpr std::size_t kParameterColumn = 10;
 inline constexpr std::string_view kOpeningEnd = " */";
 
-// A channel's comment: "/* wanted W, achieved A (mismatch) */" before its
-// entry, or "/* wanted W: no entry. FAULT */" in place of one.
+// A channel's comment before its entry: "/* wanted W, achieved A
+// (mismatch) */", or "/* wanted W: no registers. FAULT */" before the entry
+// of a channel without registers, so that every channel keeps its index.
+// Files made before that have "/* wanted W: no entry. FAULT */" and no entry.
 inline constexpr std::string_view kWanted = "/* wanted ";
 inline constexpr std::string_view kAchieved = ", achieved ";
 inline constexpr std::string_view kMismatch = " (mismatch)";
+inline constexpr std::string_view kNoRegisters = ": no registers. ";
 inline constexpr std::string_view kNoEntry = ": no entry. ";
 inline constexpr std::string_view kCommentEnd = " */";
 inline constexpr std::string_view kEntryStart = "{ 0x";
-// The entry of a plan with no computed channel: C has no empty initialiser list.
+// The entry of a channel without registers: R = 0, which the calculation
+// never gives, named by a define.
+inline constexpr std::string_view kNoRegistersName = "KESTROVA_NO_REGISTERS";
+inline constexpr std::string_view kNoRegistersDefine = "#define KESTROVA_NO_REGISTERS { 0, 0, 0, 0, 0 }";
+
+// A band's first frequency and step, for firmware that computes an index.
+inline constexpr std::string_view kFirstDefine = "#define KESTROVA_FIRST_FREQUENCY ";
+inline constexpr std::string_view kStepDefine = "#define KESTROVA_CHANNEL_STEP ";
+
+// The entry of a plan with no channel: C has no empty initialiser list.
 inline constexpr std::string_view kNoChannelEntry = "{ 0, 0, 0, 0, 0 } /* no channel could be computed */";
 
 // The array's first line, after the struct's definition.

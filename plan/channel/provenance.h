@@ -15,8 +15,11 @@ namespace kestrova::plan {
 struct Provenance {
     std::string program;  // "kestrova-plan 0.1.0"
     std::vector<std::pair<Field, std::string>> parameters;
-    // A band's first and last wanted frequency; none for a list.
-    std::optional<std::pair<double, double>> band;
+    // A band's first and last wanted frequency and its step; none for a list.
+    struct Band {
+        double first, last, step;
+    };
+    std::optional<Band> band;
 };
 
 }  // namespace kestrova::plan

@@ -2,6 +2,7 @@
 // channel, each after a comment with its wanted and achieved frequency. A
 // channel that faulted has its comment and no entry.
 #include <cctype>
+#include <charconv>
 #include <memory>
 
 #include "plan/channel/c_header_text.h"
@@ -13,6 +14,15 @@ namespace kestrova::plan {
 namespace {
 
 using namespace c_header;
+
+// A double as a C floating constant, its shortest exact digits.
+std::string Literal(double value) {
+    char text[32];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    std::string literal(text, static_cast<std::size_t>(end - text));
+    if (literal.find_first_of(".e") == std::string::npos) literal += ".0";
+    return literal;
+}
 
 class CHeaderWriter final : public ChannelWriter {
 public:
@@ -42,9 +52,14 @@ public:
             for (const char letter : kRegisters[i].letter)
                 out += static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
         }
-        out +=
-            ";\n"
-            "};\n\n";
+        out += ";\n};\n\n/* The entry of a channel without registers (its calculation faults). */\n";
+        (out += kNoRegistersDefine) += "\n\n";
+        if (provenance.band) {
+            // Channel k of the array is at KESTROVA_FIRST_FREQUENCY + k * KESTROVA_CHANNEL_STEP.
+            out += "/* Channel k is wanted at KESTROVA_FIRST_FREQUENCY + k * KESTROVA_CHANNEL_STEP. */\n";
+            ((out += kFirstDefine) += Literal(provenance.band->first)) += '\n';
+            ((out += kStepDefine) += Literal(provenance.band->step)) += "\n\n";
+        }
         (out += kArrayStart) += '\n';
     }
     void Row(const ChannelResult& c, const Cells& cells, bool, std::string& out) const override {
@@ -52,10 +67,10 @@ public:
         out += kWanted;
         AppendCommentText(out, cells[Column::Wanted]);
         if (c.fault) {
-            out += kNoEntry;
+            out += kNoRegisters;
             AppendCommentText(out, cells[Column::Fault]);
             out += kCommentEnd;
-            out += '\n';
+            ((out += "\n    ") += kNoRegistersName) += ",\n";
             return;
         }
         out += kAchieved;
@@ -70,10 +85,10 @@ public:
         }
         out += " },\n";
     }
-    void End(long long computed, bool, std::string& out) const override {
-        if (computed == 0) ((out += "    ") += kNoChannelEntry) += '\n';
+    void End(long long channels, long long, std::string& out) const override {
+        if (channels == 0) ((out += "    ") += kNoChannelEntry) += '\n';  // C has no empty initialiser list
         (out += kArrayEnd) += "\n\n";
-        ((out += kCountDefine) += std::to_string(computed)) += "\n\n";
+        ((out += kCountDefine) += std::to_string(channels)) += "\n\n";
         (out += kGuardEnd) += '\n';
     }
 };

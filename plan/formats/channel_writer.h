@@ -22,8 +22,8 @@ public:
     // the plan's first channel.
     virtual void Row(const ChannelResult& channel, const Cells& cells, bool first,
                      std::string& out) const = 0;
-    // computed: how many channels had no fault; any: whether there was a channel at all.
-    virtual void End(long long computed, bool any, std::string& out) const = 0;
+    // channels: how many there were; computed: how many had no fault.
+    virtual void End(long long channels, long long computed, std::string& out) const = 0;
 
     // A format drawn from every channel at once (a picture): the rows of
     // each block go to Collect, in order, instead of to the output, and End

@@ -50,7 +50,7 @@ public:
         }
         out += "\r\n";
     }
-    void End(long long, bool, std::string&) const override {}
+    void End(long long, long long, std::string&) const override {}
 };
 
 }  // namespace

@@ -43,7 +43,9 @@ public:
         }
         out += '}';
     }
-    void End(long long, bool any, std::string& out) const override { out += any ? "\n]\n" : "]\n"; }
+    void End(long long channels, long long, std::string& out) const override {
+        out += channels > 0 ? "\n]\n" : "]\n";
+    }
 };
 
 }  // namespace

@@ -91,7 +91,7 @@ public:
 
     void Begin(const Provenance& provenance, std::string&) const override {
         provenance_ = provenance;
-        if (provenance.band) x_ = Shown({provenance.band->first, provenance.band->second});
+        if (provenance.band) x_ = Shown({provenance.band->first, provenance.band->last});
     }
 
     // Runs on the workers: the channel as a record.
@@ -137,7 +137,7 @@ public:
         }
     }
 
-    void End(long long, bool, std::string& out) const override {
+    void End(long long, long long, std::string& out) const override {
         if (x_.Empty()) {
             Range wanted;
             for (const auto& [record, label] : kept_)

@@ -62,7 +62,7 @@ public:
         }
         out += '\n';
     }
-    void End(long long, bool, std::string&) const override {}
+    void End(long long, long long, std::string&) const override {}
 };
 
 }  // namespace

@@ -58,7 +58,8 @@ public:
                     pendingComment = trimmed;
                     pendingLine = number;
                 }
-            } else if (trimmed.starts_with(kEntryStart) && !pendingComment.empty()) {
+            } else if ((trimmed.starts_with(kEntryStart) || trimmed.starts_with(kNoRegistersName)) &&
+                       !pendingComment.empty()) {
                 // The comment and its entry, as one record: they are side by side in the content.
                 const char* first = pendingComment.data();
                 out.records.emplace_back(first,
@@ -66,7 +67,8 @@ public:
                 out.lines.push_back(pendingLine);
                 pendingComment = {};
                 ++entries;
-            } else if (trimmed.starts_with("{") && trimmed != kNoChannelEntry) {
+            } else if ((trimmed.starts_with("{") && trimmed != kNoChannelEntry) ||
+                       trimmed.starts_with(kNoRegistersName)) {
                 out.otherProblems.push_back("line " + std::to_string(number) +
                                             ": an entry with no channel's comment before it");
             }
@@ -94,12 +96,20 @@ public:
         const std::size_t line = in.lines[i];
         std::string_view text = in.records[i].substr(kWanted.size());
         row.Clear();
-        if (const std::size_t noEntry = text.find(kNoEntry);
-            noEntry != std::string_view::npos && text.find('\n') == std::string_view::npos) {
-            row.Set(Column::Wanted, text.substr(0, noEntry));
-            std::string_view fault = text.substr(noEntry + kNoEntry.size());
+        // A channel without registers: its fault in the comment, and the
+        // entry KESTROVA_NO_REGISTERS (or, in a file made before, no entry).
+        const std::string_view comment = text.substr(0, text.find('\n'));
+        for (const std::string_view marker : {kNoRegisters, kNoEntry}) {
+            const std::size_t at = comment.find(marker);
+            if (at == std::string_view::npos) continue;
+            row.Set(Column::Wanted, comment.substr(0, at));
+            std::string_view fault = comment.substr(at + marker.size());
             if (fault.ends_with(kCommentEnd)) fault.remove_suffix(kCommentEnd.size());
             row.Set(Column::Fault, fault);
+            if (marker == kNoRegisters && !Trimmed(text.substr(std::min(text.size(), comment.size() + 1)))
+                                               .starts_with(kNoRegistersName))
+                FailAtLine(line + 1,
+                           "a channel without registers whose entry is not " + std::string(kNoRegistersName));
             return;
         }
         const std::size_t comma = text.find(kAchieved);

@@ -17,12 +17,12 @@ void Channels::Compute(long long k, CalcPanel& panel, CalculationMemo& memo, Cha
     ComputeChannel(panel, memo, TextFromDigits(digits), digits, result);
 }
 
-std::optional<std::pair<double, double>> Channels::BandRange() const {
+std::optional<Provenance::Band> Channels::Band() const {
     if (given_ != nullptr || count_ == 0) return std::nullopt;
     const auto at = [this](long long k) {
         return NumberFromDigits(DecimalDigits15(low_ + static_cast<double>(k) * step_));
     };
-    return std::pair{at(0), at(count_ - 1)};
+    return Provenance::Band{at(0), at(count_ - 1), step_};
 }
 
 Channels ChannelsFor(const Options& options, const CalcPanel& parameters) {

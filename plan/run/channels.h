@@ -10,6 +10,7 @@
 #include "core/calc_panel.h"
 #include "core/calculation.h"
 #include "plan/channel/channel.h"
+#include "plan/channel/provenance.h"
 #include "plan/command_line/options.h"
 
 namespace kestrova::plan {
@@ -23,8 +24,9 @@ public:
     Channels(double low, double step, long long count) : low_(low), step_(step), count_(count) {}
 
     long long Count() const { return count_; }
-    // A band's first and last wanted frequency; none for frequencies given.
-    std::optional<std::pair<double, double>> BandRange() const;
+    // A band's first and last wanted frequency and its step; none for
+    // frequencies given.
+    std::optional<Provenance::Band> Band() const;
 
     // Channel k computed on the panel, each band channel's wanted text
     // written as the window writes numbers.

@@ -71,13 +71,13 @@ bool WriteChannels(const Channels& channels, const MemoryPanel& parameters, cons
         });
     progress.Finish();
     std::string tail;
-    writer.End(computed, channels.Count() > 0, tail);
+    writer.End(channels.Count(), computed, tail);
     output.Write(tail);
     return anyFault;
 }
 
 Provenance ProvenanceOf(const Options& options, const CalcPanel& parameters, const Channels& channels) {
-    Provenance provenance{"kestrova-plan " KESTROVA_VERSION, {}, channels.BandRange()};
+    Provenance provenance{"kestrova-plan " KESTROVA_VERSION, {}, channels.Band()};
     for (const Field field : kParameterFields)
         if (field != Field::Fl || options.band)
             provenance.parameters.emplace_back(field, parameters.Text(field));

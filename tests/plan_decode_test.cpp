@@ -165,7 +165,13 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
             edited.replace(at, from.size(), to);
             const Outcome run = Plan(verify, edited);
             EXPECT_EQ(run.status, 1) << format << ": " << report;
-            EXPECT_EQ(run.out, report + "\n") << format;
+            // CSV and JSON record no parameters: the report says which were used, and from where.
+            const std::string used =
+                c ? ""
+                  : "the file records no parameters; it was checked against FH 701.5 (--fh), "
+                    "Step 0.0003 (--step), F0 700 (Kestrova.INI), Fref 10 (Kestrova.INI), "
+                    "Fosc 950 (Kestrova.INI), DAC Gain 2 (Kestrova.INI)\n";
+            EXPECT_EQ(run.out, report + "\n" + used) << format;
             EXPECT_EQ(run.error, "1 of 8334 channels differs from the calculation") << format;
         }
         // The fault of the channel at F0 taken out of the file.
@@ -187,7 +193,8 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
             "699.9999: the file has no fault, but the calculation stops: The calculation "
             "stopped at G"))
             << format << ": " << removed.out.substr(0, 200);
-        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), 1) << format;
+        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), c ? 1 : 2)
+            << format;  // and the parameters
     }
     // A header that records other parameters is refused before any channel.
     std::vector<std::string> other = band;

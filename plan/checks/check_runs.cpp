@@ -4,12 +4,14 @@
 #include <stdexcept>
 #include <vector>
 
+#include "plan/channel/text_escapes.h"
 #include "plan/checks/decode.h"
 #include "plan/checks/verify.h"
 #include "plan/checks/whole_file.h"
 #include "plan/formats/format_registry.h"
 #include "plan/readers/plan_file.h"
 #include "plan/run/progress.h"
+#include "settings/settings_file.h"
 
 namespace kestrova::plan {
 namespace {
@@ -97,6 +99,20 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
     std::vector<std::string> problems = plan->OtherProblems();
     if (plan->Truncation()) problems.insert(problems.begin(), *plan->Truncation());
     for (const std::string& problem : problems) io.write(name + ": " + problem + "\n");
+    // A file that records no parameters was checked against those in use:
+    // say which, and where they came from, when anything differs.
+    if (plan->Parameters().empty() && (result.differing > 0 || !problems.empty())) {
+        std::string used;
+        for (const Field field : kParameterFields) {
+            if (field == Field::Fl) continue;  // no channel reads it
+            std::string from = options.ini ? *options.ini : std::string(kSettingsFileName);
+            for (const auto& [given, text] : options.values)
+                if (given == field) from = std::string(Info(field).option);
+            used += (used.empty() ? "" : ", ") + std::string(Info(field).term) + " " +
+                    Visible(Trimmed(parameters.Text(field))) + " (" + Visible(from) + ")";
+        }
+        io.write("the file records no parameters; it was checked against " + used + "\n");
+    }
     if (result.differing == 0 && problems.empty()) {
         io.write("all " + Counted(result.channels, "channel agrees", "channels agree") +
                  " with the calculation\n");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/numeric_text.h"
+#include "plan/channel/c_header_text.h"
 
 namespace kestrova::plan {
 namespace {
@@ -31,6 +32,10 @@ RegisterText Register(std::string_view word) {
 }  // namespace
 
 std::optional<RegisterSet> ReadRegisterSet(std::string_view text) {
+    // The entry of a C header's channel without registers holds no set.
+    std::size_t start = 0;
+    while (start < text.size() && IsSeparator(text[start])) ++start;
+    if (text.substr(start).starts_with(c_header::kNoRegistersName)) return std::nullopt;
     // A C header entry: what stands between the braces.
     if (const std::size_t open = text.find('{'); open != std::string_view::npos) {
         const std::size_t close = text.find('}', open);

@@ -288,10 +288,15 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
          "before the array's closing \"};\""},
         {"CSV cut mid-line", csv.substr(0, csv.size() - 5), 1, "ends in the middle of line 5"},
         {"C header count", edited(header, "COUNT 4", "COUNT 5"), 1, "KESTROVA_CHANNEL_COUNT is 5"},
+        {"C header without its Step", edited(header, " *   Step      0.5\n", ""), 1, "does not record Step"},
         {"an opening bracket", "[", 2, "line 1: no channel: not a plan"},
         {"a CSV header alone", csv.substr(0, csv.find('\n') + 1), 2, "no channel: not a plan"},
         {"terminal escapes", edited(csv, "0014,", "00\x1b[2J14,"), 1, "Rt is 00\\x1b[2J14 in the file"},
     };
+    // A header made with a parameter text that a C comment cannot hold as it is.
+    std::ofstream("odd.ini", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n10*/\r\n950\r\n2\r\n0\r\n";
+    const Outcome odd = Plan({"--ini", "odd.ini", "--format", "c-header", "900.2"});
+    EXPECT_EQ(Plan({"--ini", "odd.ini", "--verify", "-"}, odd.out).status, 0) << "its own header verifies";
     for (const Case& c : cases) {
         const Outcome run = Plan({"--verify", "-"}, c.file);
         EXPECT_EQ(run.status, c.status) << c.name << ": " << run.out << run.error;

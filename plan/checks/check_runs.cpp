@@ -92,7 +92,7 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         throw PlanFormatError(name + " " + wrong.what());
     }
     if (result.parametersDiffer) {
-        error = "the plan was made with other parameters than those in use; no channel was checked";
+        error = "the parameters the plan records are not those in use; no channel was checked";
         return kSomeFaulted;
     }
     // What the file says beyond its channels: where it was cut, counts that disagree.

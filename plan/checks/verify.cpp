@@ -118,11 +118,22 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
     VerifyResult result;
     result.channels = static_cast<long long>(plan.Count());
     for (const auto& [field, recorded] : plan.Parameters()) {
-        const std::string inUse = parameters.Text(field);
+        // The text in use as the file would have recorded it (a C comment cannot hold "*/").
+        const std::string inUse = plan.Reader().AsWritten(parameters.Text(field));
         if (SameParameter(recorded, inUse)) continue;
         const std::string term(Info(field).term);
         write("this plan was made with " + term + " " + Visible(recorded) + "; the parameters in use have " +
               term + " " + Visible(Trimmed(inUse)) + "\n");
+        result.parametersDiffer = true;
+    }
+    // A file that records parameters records every one a channel reads.
+    for (const Field field : kParameterFields) {
+        if (plan.Parameters().empty()) break;
+        if (field == Field::Fl) continue;  // recorded for a band only
+        bool recorded = false;
+        for (const auto& parameter : plan.Parameters()) recorded = recorded || parameter.first == field;
+        if (recorded) continue;
+        write("this plan does not record " + std::string(Info(field).term) + "\n");
         result.parametersDiffer = true;
     }
     if (result.parametersDiffer) return result;

@@ -14,7 +14,7 @@ namespace kestrova::plan {
 struct VerifyResult {
     long long channels = 0;
     long long differing = 0;        // channels that differ from the calculation
-    bool parametersDiffer = false;  // the file records other parameters: no channel was looked at
+    bool parametersDiffer = false;  // the file records other or too few parameters: no channel was looked at
 };
 
 // Compares the parameters the file records with those in use first; then

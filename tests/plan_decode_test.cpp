@@ -262,6 +262,15 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         return Plan({"--format", format, "900.2", "900", "950", "1000"}).out;
     };
     const std::string json = made("json"), csv = made("csv"), header = made("c-header");
+    const std::string band = Plan({"--band", "--format", "csv"}).out;  // 900 to 1000 at 0.5
+    const std::string bandHeader = Plan({"--band", "--format", "c-header"}).out;
+    const auto without = [](std::string text, const std::string& line) {
+        const std::size_t at = text.find(line);
+        EXPECT_NE(at, std::string::npos) << line;
+        return at == std::string::npos ? text : text.erase(at, line.size());
+    };
+    const std::string row901 =
+        band.substr(band.find("\n901,") + 1, band.find('\n', band.find("\n901,") + 1) - band.find("\n901,"));
     const auto edited = [](std::string text, const std::string& from, const std::string& to) {
         const std::size_t at = text.find(from);
         EXPECT_NE(at, std::string::npos) << from;
@@ -289,6 +298,11 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         {"CSV cut mid-line", csv.substr(0, csv.size() - 5), 1, "ends in the middle of line 5"},
         {"C header count", edited(header, "COUNT 4", "COUNT 5"), 1, "KESTROVA_CHANNEL_COUNT is 5"},
         {"C header without its Step", edited(header, " *   Step      0.5\n", ""), 1, "does not record Step"},
+        {"a band's channel deleted", without(band, row901), 1, "the band's channel 901 is missing"},
+        {"a band's channel twice", edited(band, row901, row901 + row901), 1, "901 (line 5) is there twice"},
+        {"a band header's entry replaced", edited(bandHeader, "wanted 901,", "wanted 901.25,"), 1,
+         "901.25 (line"},
+        {"a list is a list", band, 0, "checked as a list"},
         {"an opening bracket", "[", 2, "line 1: no channel: not a plan"},
         {"a CSV header alone", csv.substr(0, csv.find('\n') + 1), 2, "no channel: not a plan"},
         {"terminal escapes", edited(csv, "0014,", "00\x1b[2J14,"), 1, "Rt is 00\\x1b[2J14 in the file"},
@@ -298,7 +312,9 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
     const Outcome odd = Plan({"--ini", "odd.ini", "--format", "c-header", "900.2"});
     EXPECT_EQ(Plan({"--ini", "odd.ini", "--verify", "-"}, odd.out).status, 0) << "its own header verifies";
     for (const Case& c : cases) {
-        const Outcome run = Plan({"--verify", "-"}, c.file);
+        std::vector<std::string> args = {"--verify", "-"};
+        if (std::string_view(c.name).starts_with("a band's")) args.push_back("--band");
+        const Outcome run = Plan(args, c.file);
         EXPECT_EQ(run.status, c.status) << c.name << ": " << run.out << run.error;
         EXPECT_NE((run.out + run.error).find(c.said), std::string::npos)
             << c.name << ": " << run.out << run.error;

@@ -10,6 +10,7 @@
 #include "plan/checks/whole_file.h"
 #include "plan/formats/format_registry.h"
 #include "plan/readers/plan_file.h"
+#include "plan/run/channels.h"
 #include "plan/run/progress.h"
 #include "settings/settings_file.h"
 
@@ -84,10 +85,21 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         throw PlanFormatError(name + " line " +
                               std::to_string(LineAt(file.Content(), 0, 1, file.Content().size())) +
                               ": no channel: not a plan");
+    // A band's channels are checked too: those of --band, or of a header made
+    // with --band (it records FL); any other file is checked as a list.
+    bool recordsBand = false;
+    for (const auto& parameter : plan->Parameters())
+        recordsBand = recordsBand || parameter.first == Field::Fl;
+    std::optional<Channels> band;
+    if (options.band || recordsBand) {
+        Options asBand = options;
+        asBand.band = true;
+        band.emplace(ChannelsFor(asBand, parameters));
+    }
     Progress progress(io.progress, static_cast<long long>(plan->Count()), "channels");
     VerifyResult result;
     try {
-        result = VerifyPlan(*plan, parameters, threads, io.write, progress);
+        result = VerifyPlan(*plan, parameters, band ? &*band : nullptr, threads, io.write, progress);
     } catch (const PlanFormatError& wrong) {
         throw PlanFormatError(name + " " + wrong.what());
     }
@@ -101,7 +113,8 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
     for (const std::string& problem : problems) io.write(name + ": " + problem + "\n");
     // A file that records no parameters was checked against those in use:
     // say which, and where they came from, when anything differs.
-    if (plan->Parameters().empty() && (result.differing > 0 || !problems.empty())) {
+    if (plan->Parameters().empty() &&
+        (result.differing > 0 || !problems.empty() || result.bandProblems > 0)) {
         std::string used;
         for (const Field field : kParameterFields) {
             if (field == Field::Fl) continue;  // no channel reads it
@@ -113,13 +126,18 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         }
         io.write("the file records no parameters; it was checked against " + used + "\n");
     }
-    if (result.differing == 0 && problems.empty()) {
+    if (result.differing == 0 && problems.empty() && result.bandProblems == 0) {
         io.write("all " + Counted(result.channels, "channel agrees", "channels agree") +
-                 " with the calculation\n");
+                 " with the calculation" +
+                 (band ? ", and they are the band's channels, once each, in order\n"
+                       : "; checked as a list (with --band, also that they are the band's channels)\n"));
         return kAllComputed;
     }
     error = std::to_string(result.differing) + " of " + Counted(result.channels, "channel", "channels") +
             (result.differing == 1 ? " differs" : " differ") + " from the calculation";
+    if (result.bandProblems > 0)
+        error += "; " + Counted(result.bandProblems, "channel of the band is", "channels of the band are") +
+                 " missing, extra, twice or out of order";
     if (plan->Truncation()) error += "; " + *plan->Truncation();
     if (!plan->OtherProblems().empty())
         error += "; " + Counted(static_cast<long long>(plan->OtherProblems().size()), "other problem",

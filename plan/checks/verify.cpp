@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
+#include <vector>
 
 #include "core/calculation.h"
 #include "core/numeric_text.h"
 #include "plan/channel/channel.h"
 #include "plan/channel/columns.h"
 #include "plan/channel/text_escapes.h"
+#include "plan/checks/band_check.h"
 #include "plan/run/block_pipeline.h"
 
 namespace kestrova::plan {
@@ -20,6 +23,7 @@ constexpr std::size_t kBlockRows = 2048;
 struct Block {
     std::string text;
     long long differing = 0;
+    std::vector<double> wanted;  // each channel's, for a band's check
 };
 
 struct Worker {
@@ -34,6 +38,16 @@ struct Worker {
 // The columns verify compares.
 constexpr ColumnSet kChecked =
     ColumnsWhere([](const ColumnInfo& column) { return column.check != Check::None; });
+
+// A channel's wanted frequency as a number; NaN for a text that is none.
+double WantedNumber(const ChannelResult& channel) {
+    if (!channel.fault) return channel.wanted;
+    try {
+        return NumberFromText(channel.wantedText);
+    } catch (const CalcFault&) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
 
 bool SameRegister(std::string_view a, std::string_view b) {
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
@@ -113,8 +127,9 @@ bool SameParameter(const std::string& recorded, const std::string& inUse) {
 
 }  // namespace
 
-VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, unsigned threads,
-                        const std::function<void(std::string_view)>& write, Progress& progress) {
+VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, const Channels* band,
+                        unsigned threads, const std::function<void(std::string_view)>& write,
+                        Progress& progress) {
     VerifyResult result;
     result.channels = static_cast<long long>(plan.Count());
     for (const auto& [field, recorded] : plan.Parameters()) {
@@ -140,11 +155,13 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
 
     const auto blocks = static_cast<long long>((plan.Count() + kBlockRows - 1) / kBlockRows);
     long long done = 0;
+    std::vector<double> wanted;
     RunInOrder<Block>(
         blocks, threads, [&parameters] { return Worker{parameters, {}, {}, {}, {}, {}}; },
         [&](Worker& worker, long long index, Block& block) {
             block.text.clear();
             block.differing = 0;
+            block.wanted.clear();
             const std::size_t first = static_cast<std::size_t>(index) * kBlockRows;
             const std::size_t last = std::min(plan.Count(), first + kBlockRows);
             for (std::size_t i = first; i < last; ++i) {
@@ -153,6 +170,7 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
                 worker.cells.Fill(worker.channel, kChecked);
                 block.differing +=
                     Compare(worker.row, worker.channel, worker.cells, plan, block.text) ? 1 : 0;
+                if (band != nullptr) block.wanted.push_back(WantedNumber(worker.channel));
             }
         },
         [&](const Block& block) {
@@ -161,10 +179,16 @@ VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, uns
                 write(block.text);
             }
             result.differing += block.differing;
+            wanted.insert(wanted.end(), block.wanted.begin(), block.wanted.end());
             done += static_cast<long long>(kBlockRows);
             progress.Advance(std::min(done, result.channels));
         });
     progress.Finish();
+    if (band != nullptr) {
+        std::vector<std::size_t> lines(plan.Count());
+        for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = plan.Line(i);
+        result.bandProblems = CheckBand(*band, wanted, lines, write);
+    }
     return result;
 }
 

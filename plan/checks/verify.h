@@ -7,6 +7,7 @@
 
 #include "core/calc_panel.h"
 #include "plan/readers/plan_file.h"
+#include "plan/run/channels.h"
 #include "plan/run/progress.h"
 
 namespace kestrova::plan {
@@ -14,6 +15,7 @@ namespace kestrova::plan {
 struct VerifyResult {
     long long channels = 0;
     long long differing = 0;        // channels that differ from the calculation
+    long long bandProblems = 0;     // channels of the band missing, extra, twice or out of order
     bool parametersDiffer = false;  // the file records other or too few parameters: no channel was looked at
 };
 
@@ -21,8 +23,10 @@ struct VerifyResult {
 // recomputes every channel from its wanted frequency and reports, one line
 // each through write, every field whose text differs from the
 // calculation's: the registers, the achieved frequency, a fault (the same
-// fault, in the same words). Raises PlanFormatError for a row it cannot read.
-VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, unsigned threads,
-                        const std::function<void(std::string_view)>& write, Progress& progress);
+// fault, in the same words). With a band, checks too that the file holds
+// exactly its channels, in order. Raises PlanFormatError for a row it cannot read.
+VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, const Channels* band,
+                        unsigned threads, const std::function<void(std::string_view)>& write,
+                        Progress& progress);
 
 }  // namespace kestrova::plan

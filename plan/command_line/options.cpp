@@ -172,8 +172,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
         return options;
     }
     if (options.mode == Mode::Verify) {
-        if (options.band || !options.frequencies.empty())
-            throw UsageError("--verify takes a plan file, not --band or frequencies");
+        if (!options.frequencies.empty()) throw UsageError("--verify takes a plan file, not frequencies");
         if (options.output || options.format != nullptr)
             throw UsageError("--verify reports on standard output only");
         return options;

@@ -17,12 +17,14 @@ void Channels::Compute(long long k, CalcPanel& panel, CalculationMemo& memo, Cha
     ComputeChannel(panel, memo, TextFromDigits(digits), digits, result);
 }
 
+double Channels::Wanted(long long k) const {
+    if (given_ != nullptr) return NumberFromText((*given_)[static_cast<std::size_t>(k)]);
+    return NumberFromDigits(DecimalDigits15(low_ + static_cast<double>(k) * step_));
+}
+
 std::optional<Provenance::Band> Channels::Band() const {
     if (given_ != nullptr || count_ == 0) return std::nullopt;
-    const auto at = [this](long long k) {
-        return NumberFromDigits(DecimalDigits15(low_ + static_cast<double>(k) * step_));
-    };
-    return Provenance::Band{at(0), at(count_ - 1), step_};
+    return Provenance::Band{Wanted(0), Wanted(count_ - 1), step_};
 }
 
 Channels ChannelsFor(const Options& options, const CalcPanel& parameters) {

@@ -24,6 +24,8 @@ public:
     Channels(double low, double step, long long count) : low_(low), step_(step), count_(count) {}
 
     long long Count() const { return count_; }
+    // Channel k's wanted frequency, as its 15 digits give it.
+    double Wanted(long long k) const;
     // A band's first and last wanted frequency and its step; none for
     // frequencies given.
     std::optional<Provenance::Band> Band() const;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # kestrova-plan writing a band to a file: wall time (the median of three
 # runs) and peak memory from ten thousand to ten million channels as CSV, and
-# a million channels in each other format. Memory should not grow with the
-# count; JSON and the C header should stay within 1.5 x of CSV.
+# a million channels in each other format; then verify and decode of those.
+# Memory should not grow with the count; JSON and the C header should stay
+# within 1.5 x of CSV.
 # Usage: bench/run_plan_bench.sh [BUILD-DIR]
 set -euo pipefail
 build=$(realpath "${1:-build/release}")
@@ -24,3 +25,15 @@ done
 for format in json c-header text svg; do
     printf '%-9s %9d channels: %s\n' "$format" 1000001 "$(run "$format" 1000)"
 done
+# Verify and decode beside planning: the million-channel plan of each
+# readable format checked again (with --band, so every channel is looked
+# for), and the C header's entries decoded.
+for format in csv json c-header; do
+    rm -f "$work/band"
+    "$build/bench/measure" --stdout "$work/plan.$format" "$build/plan/kestrova-plan" "${params[@]}" --fh 1000 --format "$format" >/dev/null
+    printf '%-9s %9d channels, verify: %s\n' "$format" 1000001 \
+        "$("$build/bench/measure" --stdout /dev/null "$build/plan/kestrova-plan" "${params[@]}" --fh 1000 --verify "$work/plan.$format")"
+done
+grep '{ 0x' "$work/plan.c-header" > "$work/sets"
+printf '%-9s %9d entries,  decode: %s\n' c-header "$(wc -l < "$work/sets")" \
+    "$("$build/bench/measure" --stdout /dev/null "$build/plan/kestrova-plan" "${params[@]::${#params[@]}-1}" --fh 1000 --decode < "$work/sets")"

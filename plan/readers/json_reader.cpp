@@ -23,32 +23,70 @@ const ColumnInfo* ColumnOfKey(std::string_view key) {
     return nullptr;
 }
 
-// Reads one channel's object; raises PlanFormatError naming the line.
-void ReadRecord(std::string_view record, std::size_t line, PlanRow& row) {
-    row.Clear();
-    nlohmann::json object;
-    try {
-        object = nlohmann::json::parse(record.begin(), record.end());
-    } catch (const nlohmann::json::parse_error& wrong) {
+// One channel's object, read from the JSON parser's events: each key of a
+// column takes its value's text (a number as it is written, a flag as "1" or
+// "0"), without a document being built.
+class RecordEvents final : public nlohmann::json_sax<nlohmann::json> {
+public:
+    RecordEvents(std::size_t line, PlanRow& row) : line_(line), row_(row) {}
+
+    bool start_object(std::size_t) override {
+        if (++depth_ > 1) column_ = nullptr;  // an object inside: no column's value
+        return true;
+    }
+    bool end_object() override {
+        --depth_;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        if (depth_ == 0) FailAtLine(line_, "an array where a channel's object should be");
+        ++depth_;
+        column_ = nullptr;
+        return true;
+    }
+    bool end_array() override {
+        --depth_;
+        return true;
+    }
+    bool key(string_t& key) override {
+        column_ = depth_ == 1 ? ColumnOfKey(key) : nullptr;
+        return true;
+    }
+    bool string(string_t& text) override { return Take(text); }
+    bool boolean(bool value) override { return Take(value ? kYes : kNo); }
+    bool number_integer(number_integer_t value) override { return Take(std::to_string(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return Take(std::to_string(value)); }
+    bool number_float(number_float_t, const string_t& written) override { return Take(written); }
+    bool null() override {
+        column_ = nullptr;  // a column without a value
+        return true;
+    }
+    bool binary(binary_t&) override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& wrong) override {
         // The parser's words without its "[json.exception.parse_error.101] " tag.
         std::string_view words = wrong.what();
         if (const std::size_t tag = words.find("] "); tag != std::string_view::npos)
             words.remove_prefix(tag + 2);
-        FailAtLine(line, "a channel that is not valid JSON: " + std::string(words));
+        FailAtLine(line_, "a channel that is not valid JSON: " + std::string(words));
     }
-    if (!object.is_object()) FailAtLine(line, "a channel that is not a JSON object");
-    for (const auto& [key, value] : object.items()) {
-        const ColumnInfo* column = ColumnOfKey(key);
-        if (column == nullptr || value.is_null()) continue;
-        if (value.is_string())
-            row.Set(column->column, value.get_ref<const std::string&>());
-        else if (value.is_boolean())  // a flag: "1" or "0" in a cell
-            row.Set(column->column, value.get<bool>() ? kYes : kNo);
-        else if (value.is_number())
-            row.Set(column->column, value.dump());
-        else
-            FailAtLine(line, "\"" + key + "\" is neither a string, a number, true, false nor null");
+
+private:
+    bool Take(std::string_view text) {
+        if (column_ != nullptr && depth_ == 1) row_.Set(column_->column, text);
+        column_ = nullptr;
+        return true;
     }
+    std::size_t line_;
+    PlanRow& row_;
+    const ColumnInfo* column_ = nullptr;
+    int depth_ = 0;
+};
+
+// Reads one channel's object; raises PlanFormatError naming the line.
+void ReadRecord(std::string_view record, std::size_t line, PlanRow& row) {
+    row.Clear();
+    RecordEvents events(line, row);
+    nlohmann::json::sax_parse(record.begin(), record.end(), &events);
     if (!row.Has(Column::Wanted)) FailAtLine(line, "a channel with no \"wanted\"");
 }
 

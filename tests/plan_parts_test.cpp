@@ -110,6 +110,8 @@ TEST(RegisterSets, ReadInEveryWayTheyAreWritten) {
         {"    { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },  /* wanted 900 */", {0x14, 0x10, 0xC, 0x19C, 7}},
         {"FFFFFFFE 0 0", {-2, 0, 0}},
         {"# a comment", {}},
+        {"    // { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },", {}},
+        {"    KESTROVA_NO_REGISTERS,", {}},
         {"   ", {}},
     };
     for (const Case& c : cases) {

@@ -114,7 +114,10 @@ public:
         }
         const std::size_t comma = text.find(kAchieved);
         const std::size_t close = text.find(kCommentEnd);
-        const std::size_t open = text.find('{');
+        // The entry is the record's last line: what stands between the comment
+        // and it (a line commented out, say) is no part of it.
+        const std::size_t entryLine = text.rfind('\n');
+        const std::size_t open = entryLine == std::string_view::npos ? entryLine : text.find('{', entryLine);
         if (comma == std::string_view::npos || close == std::string_view::npos ||
             open == std::string_view::npos || close < comma)
             FailAtLine(line, "not a channel's comment and entry");
@@ -124,17 +127,24 @@ public:
         if (mismatch) achieved.remove_suffix(kMismatch.size());
         row.Set(Column::Achieved, achieved);
         row.Set(Column::Mismatch, mismatch ? kYes : kNo);
+        const std::size_t entryNumber =
+            line + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
         std::string_view entry = text.substr(open + 1);
-        entry = entry.substr(0, entry.find('}'));
+        const std::size_t closing = entry.find('}');
+        // What the compiler sees: one entry of five values, and nothing after it but its comma.
+        if (closing == std::string_view::npos || Trimmed(entry.substr(closing + 1)) != ",")
+            FailAtLine(entryNumber, "not one entry and its comma");
+        entry = entry.substr(0, closing);
         std::size_t r = 0;
-        for (std::size_t at = 0; at <= entry.size() && r < kRegisterColumns.size();) {
+        for (std::size_t at = 0; at <= entry.size(); ++r) {
             const std::size_t end = std::min(entry.find(',', at), entry.size());
             std::string_view value = Trimmed(entry.substr(at, end - at));
             if (value.starts_with("0x") || value.starts_with("0X")) value.remove_prefix(2);
-            row.Set(kRegisterColumns[r++], value);
+            if (r < kRegisterColumns.size()) row.Set(kRegisterColumns[r], value);
             at = end + 1;
         }
-        if (r != kRegisterColumns.size()) FailAtLine(line + 1, "an entry of fewer than five registers");
+        if (r != kRegisterColumns.size())
+            FailAtLine(entryNumber, "an entry of " + std::to_string(r) + " values, not the five registers");
     }
 
     std::string AsWritten(std::string_view fault) const override {

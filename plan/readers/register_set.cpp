@@ -35,7 +35,10 @@ std::optional<RegisterSet> ReadRegisterSet(std::string_view text) {
     // The entry of a C header's channel without registers holds no set.
     std::size_t start = 0;
     while (start < text.size() && IsSeparator(text[start])) ++start;
-    if (text.substr(start).starts_with(c_header::kNoRegistersName)) return std::nullopt;
+    // Nor does a line the compiler skips as a comment.
+    const std::string_view rest = text.substr(start);
+    if (rest.starts_with(c_header::kNoRegistersName) || rest.starts_with("//") || rest.starts_with("/*"))
+        return std::nullopt;
     // A C header entry: what stands between the braces.
     if (const std::size_t open = text.find('{'); open != std::string_view::npos) {
         const std::size_t close = text.find('}', open);

@@ -24,8 +24,8 @@ struct RegisterSet {
 // header entry "{ 0x0014, 0x10, 0x00C, 0x19C, 0x07 }," with or without its
 // comment: hexadecimal of either case, an optional 0x on each, separated by
 // blanks and/or commas; three registers (R S P) or five. Nothing for a line
-// that holds no set (empty, a comment beginning with "#", or the entry
-// KESTROVA_NO_REGISTERS of a channel without registers). Raises
+// that holds no set (empty, a comment beginning with "#", "//" or "/*", or
+// the entry KESTROVA_NO_REGISTERS of a channel without registers). Raises
 // std::invalid_argument with what is wrong: a text that is not hexadecimal,
 // more than eight digits, fewer than three or more than five registers.
 std::optional<RegisterSet> ReadRegisterSet(std::string_view text);

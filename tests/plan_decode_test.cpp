@@ -320,6 +320,12 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
     std::ofstream("odd.ini", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n10*/\r\n950\r\n2\r\n0\r\n";
     const Outcome odd = Plan({"--ini", "odd.ini", "--format", "c-header", "900.2"});
     EXPECT_EQ(Plan({"--ini", "odd.ini", "--verify", "-"}, odd.out).status, 0) << "its own header verifies";
+    // A header of a settings text holding terminal escapes shows them escaped, and verifies.
+    std::ofstream("esc.ini", std::ios::binary)
+        << "900\r\n1000\r\n0.5\r\n700\r\n10\x1b]0;x\x07\r\n950\r\n2\r\n0\r\n";
+    const Outcome escaped = Plan({"--ini", "esc.ini", "--format", "c-header", "900.2"});
+    EXPECT_EQ(escaped.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(Plan({"--ini", "esc.ini", "--verify", "-"}, escaped.out).status, 0);
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--verify", "-"};
         if (std::string_view(c.name).starts_with("a band's")) args.push_back("--band");

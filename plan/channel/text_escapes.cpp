@@ -61,9 +61,12 @@ void AppendJsonString(std::string& out, std::string_view text) {
 }
 
 void AppendCommentText(std::string& out, std::string_view text) {
-    char previous = ' ';
-    for (char ch : text) {
+    std::string oneLine(text);
+    for (char& ch : oneLine)
         if (ch == '\r' || ch == '\n') ch = ' ';
+    char previous = ' ';
+    // Other control characters as visible escapes: a header is read on terminals too.
+    for (const char ch : Visible(oneLine)) {
         if ((previous == '*' && ch == '/') || (previous == '/' && ch == '*')) out += ' ';
         out += ch;
         previous = ch;

@@ -21,8 +21,8 @@ void AppendCsvField(std::string& out, std::string_view text);
 void AppendJsonString(std::string& out, std::string_view text);
 
 // Text inside a C comment: a blank goes between "/" and "*" either way
-// round, so it can neither end the comment nor open a nested one, and a line
-// break becomes a blank.
+// round, so it can neither end the comment nor open a nested one, a line
+// break becomes a blank, and any other control character a visible escape.
 void AppendCommentText(std::string& out, std::string_view text);
 
 // Text in XML character data or an attribute value: &, <, >, " and '

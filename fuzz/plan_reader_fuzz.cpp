@@ -1,14 +1,15 @@
 // A plan file's bytes straight to the readers and the comparison: the file
-// is recognised, split and read, and every channel recomputed and compared,
-// as a list and as a band. Nothing but a PlanFormatError may come out, and
-// no report line may hold a raw control character.
+// is recognised, split (in pieces of a size the bytes choose, so that
+// records fall across pieces) and read, and every channel recomputed and
+// compared, as a list and as a band. Nothing but a PlanFormatError may come
+// out, and no report line may hold a raw control character.
 #include <cstdint>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "plan/checks/verify.h"
-#include "plan/formats/format_registry.h"
 #include "plan/run/channels.h"
 
 namespace {
@@ -30,10 +31,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     std::string report;
     const auto write = [&report](std::string_view text) { report.append(text); };
+    const auto bandFor = [size](bool recordsBand) -> std::optional<plan::Channels> {
+        if (size % 2 == 0 || recordsBand) return band;
+        return std::nullopt;
+    };
     try {
-        const plan::PlanFile file = plan::OpenPlan(content);
-        plan::Progress progress({}, 0, "channels");
-        plan::VerifyPlan(file, parameters, size % 2 == 0 ? &band : nullptr, 1, write, progress);
+        std::istringstream input{std::string(content)};
+        plan::PlanStream file("-", &input, 1 + size % 61);
+        plan::Progress progress({}, 0, "bytes");
+        plan::VerifyPlan(file, parameters, bandFor, 1, write, progress);
     } catch (const plan::PlanFormatError&) {
         return 0;
     }

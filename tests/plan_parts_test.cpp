@@ -6,12 +6,14 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/calculation.h"
 #include "plan/channel/columns.h"
+#include "plan/checks/plan_stream.h"
 #include "plan/formats/format_registry.h"
 #include "plan/readers/register_set.h"
 #include "plan/run/block_pipeline.h"
@@ -66,12 +68,15 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
             writer->Row(channels[i], cells[i], i == 0, text);
         }
         writer->End(3, 2, text);
-        const plan::PlanFile file = plan::OpenPlan(text);
-        ASSERT_EQ(file.Count(), channels.size()) << format.name;
+        std::istringstream input(text);
+        plan::PlanStream file("-", &input);
+        ASSERT_TRUE(file.Next());
+        const plan::PlanRecords& records = file.Records();
+        ASSERT_EQ(records.records.size(), channels.size()) << format.name;
         plan::RowScratch scratch;
         plan::PlanRow row;
         for (std::size_t i = 0; i < channels.size(); ++i) {
-            file.Row(i, scratch, row);
+            file.Reader().Read(records, i, scratch, row);
             for (const plan::ColumnInfo& column : plan::kColumns) {
                 if (!row.Has(column.column)) continue;
                 const std::string expected = column.column == plan::Column::Fault
@@ -85,7 +90,8 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
                         << format.name << " " << column.json << " of " << wanted[i];
             }
             for (const plan::ColumnInfo& column : plan::kColumns) {
-                if ((file.Holds() & plan::ColumnBit(column.column)) != 0 && cells[i].Has(column.column)) {
+                if ((file.Reader().Holds(records) & plan::ColumnBit(column.column)) != 0 &&
+                    cells[i].Has(column.column)) {
                     EXPECT_TRUE(row.Has(column.column)) << format.name << " lacks " << column.json;
                 }
             }
@@ -94,9 +100,11 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
 }
 
 TEST(PlanReaders, RecogniseOnlyPlans) {
-    for (const char* text : {"", "wanted;achieved\r\n", "/* another comment */", "{\"wanted\": 1}"})
-        EXPECT_THROW(plan::OpenPlan(text), plan::PlanFormatError) << text;
-    EXPECT_THROW(plan::OpenPlan("wanted,achieved\r\n"), plan::PlanFormatError) << "registers missing";
+    for (const char* text :
+         {"", "wanted;achieved\r\n", "/* another comment */", "{\"wanted\": 1}", "wanted,achieved\r\n"}) {
+        std::istringstream input(text);
+        EXPECT_THROW(plan::PlanStream("-", &input).Next(), plan::PlanFormatError) << text;
+    }
 }
 
 TEST(RegisterSets, ReadInEveryWayTheyAreWritten) {

@@ -112,6 +112,20 @@ constexpr ColumnSet ColumnsWhere(Test test) {
     return columns;
 }
 
+// The columns CSV has, in their order: those with a CSV name.
+inline constexpr std::size_t kCsvCount = [] {
+    std::size_t count = 0;
+    for (const ColumnInfo& column : kColumns) count += column.csv.empty() ? 0U : 1U;
+    return count;
+}();
+inline constexpr std::array<ColumnInfo, kCsvCount> kCsvColumns = [] {
+    std::array<ColumnInfo, kCsvCount> columns{};
+    std::size_t count = 0;
+    for (const ColumnInfo& column : kColumns)
+        if (!column.csv.empty()) columns[count++] = column;
+    return columns;
+}();
+
 // A flag's cell.
 inline constexpr std::string_view kYes = "1", kNo = "0";
 

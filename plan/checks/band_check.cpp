@@ -2,46 +2,40 @@
 #include "plan/checks/band_check.h"
 
 #include <cmath>
-#include <limits>
-#include <string>
 
 #include "core/numeric_text.h"
 
 namespace kestrova::plan {
 
-long long CheckBand(const Channels& band, const std::vector<double>& wanted,
-                    const std::vector<std::size_t>& lines,
-                    const std::function<void(std::string_view)>& write) {
-    long long problems = 0;
-    const auto report = [&](const std::string& text) {
-        write(text + "\n");
-        ++problems;
-    };
-    const auto at = [&](std::size_t i) {
-        return NumberText(wanted[i]) + " (line " + std::to_string(lines[i]) + ")";
-    };
-    long long k = 0;
-    double previous = -std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        const double value = wanted[i];
-        if (std::isnan(value)) {
-            report("line " + std::to_string(lines[i]) + ": a wanted frequency that is no number");
-        } else if (value == previous) {
-            report(at(i) + " is there twice");
-        } else if (value < previous) {
-            report(at(i) + " is out of order");
-        } else {
-            for (; k < band.Count() && band.Wanted(k) < value; ++k)
-                report("the band's channel " + NumberText(band.Wanted(k)) + " is missing");
-            if (k < band.Count() && band.Wanted(k) == value)
-                ++k;
-            else
-                report(at(i) + " is not a channel of the band");
-            previous = value;
-        }
+void BandCheck::Report(const std::string& text) {
+    write_(text + "\n");
+    ++problems_;
+}
+
+void BandCheck::Next(double value, std::size_t line) {
+    const auto at = [&] { return NumberText(value) + " (line " + std::to_string(line) + ")"; };
+    if (std::isnan(value)) {
+        Report("line " + std::to_string(line) + ": a wanted frequency that is no number");
+    } else if (any_ && value == previous_) {
+        Report(at() + " is there twice");
+    } else if (any_ && value < previous_) {
+        Report(at() + " is out of order");
+    } else {
+        for (; k_ < band_.Count() && band_.Wanted(k_) < value; ++k_)
+            Report("the band's channel " + NumberText(band_.Wanted(k_)) + " is missing");
+        if (k_ < band_.Count() && band_.Wanted(k_) == value)
+            ++k_;
+        else
+            Report(at() + " is not a channel of the band");
+        previous_ = value;
+        any_ = true;
     }
-    for (; k < band.Count(); ++k) report("the band's channel " + NumberText(band.Wanted(k)) + " is missing");
-    return problems;
+}
+
+long long BandCheck::Finish() {
+    for (; k_ < band_.Count(); ++k_)
+        Report("the band's channel " + NumberText(band_.Wanted(k_)) + " is missing");
+    return problems_;
 }
 
 }  // namespace kestrova::plan

@@ -4,19 +4,35 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "plan/run/channels.h"
 
 namespace kestrova::plan {
 
-// The wanted frequencies of a file's channels in its order (NaN for one that
-// is no number) and each one's line, against the band: a line through write
-// for each channel that is missing, and for each of the file's that is not a
-// channel of the band, is there twice or is out of order. Returns how many.
-long long CheckBand(const Channels& band, const std::vector<double>& wanted,
-                    const std::vector<std::size_t>& lines,
-                    const std::function<void(std::string_view)>& write);
+// The file's channels, given one after the other, against the band's, in
+// one pass over both: a line through write for each channel that is
+// missing, and for each of the file's that is not a channel of the band, is
+// there twice or is out of order.
+class BandCheck {
+public:
+    BandCheck(const Channels& band, std::function<void(std::string_view)> write)
+        : band_(band), write_(std::move(write)) {}
+    // The file's next channel: its wanted frequency (NaN for a text that is
+    // no number) and its line.
+    void Next(double wanted, std::size_t line);
+    // The band's channels the file never came to; how many problems in all.
+    long long Finish();
+
+private:
+    void Report(const std::string& text);
+    const Channels& band_;
+    std::function<void(std::string_view)> write_;
+    long long k_ = 0, problems_ = 0;
+    double previous_ = 0;
+    bool any_ = false;
+};
 
 }  // namespace kestrova::plan

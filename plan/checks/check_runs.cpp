@@ -1,13 +1,14 @@
 // Decoding register sets and verifying plan files, from the command line.
 #include "plan/checks/check_runs.h"
 
+#include <istream>
 #include <stdexcept>
 #include <vector>
 
 #include "plan/channel/text_escapes.h"
 #include "plan/checks/decode.h"
+#include "plan/checks/plan_stream.h"
 #include "plan/checks/verify.h"
-#include "plan/checks/whole_file.h"
 #include "plan/formats/format_registry.h"
 #include "plan/readers/plan_file.h"
 #include "plan/run/channels.h"
@@ -19,6 +20,20 @@ namespace {
 
 std::string Counted(long long count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The next line of input into line, read through buffer: false at the
+// end; raises UsageError for a line longer than any register set's.
+bool NextLine(std::istream& input, std::vector<char>& buffer, std::string& line, std::size_t number) {
+    buffer.resize(kLongestRecord + 1);
+    input.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const auto got = static_cast<std::size_t>(input.gcount());
+    if (got == 0 && input.eof()) return false;
+    if (input.fail() && !input.eof())
+        throw UsageError("line " + std::to_string(number) + ": longer than " +
+                         std::to_string(kLongestRecord / 1024) + " KiB: no register set");
+    line.assign(buffer.data(), input.eof() ? got : got - 1);  // without its line end
+    return true;
 }
 
 }  // namespace
@@ -57,9 +72,10 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanI
     for (std::size_t i = 0; i < options.frequencies.size(); ++i)
         take(options.frequencies[i], "set \"" + options.frequencies[i] + "\"", true);
     if (options.frequencies.empty() && io.input != nullptr) {
-        std::size_t number = 0;
-        for (std::string line; std::getline(*io.input, line);)
-            take(line, "line " + std::to_string(++number), false);
+        std::vector<char> buffer;
+        std::string line;
+        for (std::size_t number = 1; NextLine(*io.input, buffer, line, number); ++number)
+            take(line, "line " + std::to_string(number), false);
     }
     progress.Finish();
     writer->End(sets > 0, out);
@@ -73,33 +89,18 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanI
 int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned threads, const PlanIo& io,
               std::string& error) {
     const std::string name = options.verified == "-" ? "standard input" : "\"" + options.verified + "\"";
-    const WholeFile file(options.verified, io.input);
-    std::optional<PlanFile> plan;
-    try {
-        plan.emplace(OpenPlan(file.Content()));
-    } catch (const PlanFormatError& wrong) {
-        throw PlanFormatError(name + " " + wrong.what());
-    }
-    // A file with no channel is no plan, whatever it begins with.
-    if (plan->Count() == 0)
-        throw PlanFormatError(name + " line " +
-                              std::to_string(LineAt(file.Content(), 0, 1, file.Content().size())) +
-                              ": no channel: not a plan");
-    // A band's channels are checked too: those of --band, or of a header made
-    // with --band (it records FL); any other file is checked as a list.
-    bool recordsBand = false;
-    for (const auto& parameter : plan->Parameters())
-        recordsBand = recordsBand || parameter.first == Field::Fl;
-    std::optional<Channels> band;
-    if (options.band || recordsBand) {
-        Options asBand = options;
-        asBand.band = true;
-        band.emplace(ChannelsFor(asBand, parameters));
-    }
-    Progress progress(io.progress, static_cast<long long>(plan->Count()), "channels");
     VerifyResult result;
     try {
-        result = VerifyPlan(*plan, parameters, band ? &*band : nullptr, threads, io.write, progress);
+        PlanStream plan(options.verified, io.input);
+        Progress progress(io.progress, plan.Size(), "bytes");
+        // Any file is checked as a list, but with --band or made with it.
+        const auto bandFor = [&](bool recordsBand) -> std::optional<Channels> {
+            if (!options.band && !recordsBand) return std::nullopt;
+            Options asBand = options;
+            asBand.band = true;
+            return ChannelsFor(asBand, parameters);
+        };
+        result = VerifyPlan(plan, parameters, bandFor, threads, io.write, progress);
     } catch (const PlanFormatError& wrong) {
         throw PlanFormatError(name + " " + wrong.what());
     }
@@ -107,14 +108,11 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         error = "the parameters the plan records are not those in use; no channel was checked";
         return kSomeFaulted;
     }
-    // What the file says beyond its channels: where it was cut, counts that disagree.
-    std::vector<std::string> problems = plan->OtherProblems();
-    if (plan->Truncation()) problems.insert(problems.begin(), *plan->Truncation());
-    for (const std::string& problem : problems) io.write(name + ": " + problem + "\n");
+    if (result.truncation) io.write(name + ": " + *result.truncation + "\n");
+    const bool problems = result.truncation || result.otherProblems > 0 || result.bandProblems > 0;
     // A file that records no parameters was checked against those in use:
     // say which, and where they came from, when anything differs.
-    if (plan->Parameters().empty() &&
-        (result.differing > 0 || !problems.empty() || result.bandProblems > 0)) {
+    if (!result.recordsParameters && (result.differing > 0 || problems)) {
         std::string used;
         for (const Field field : kParameterFields) {
             if (field == Field::Fl) continue;  // no channel reads it
@@ -126,11 +124,11 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         }
         io.write("the file records no parameters; it was checked against " + used + "\n");
     }
-    if (result.differing == 0 && problems.empty() && result.bandProblems == 0) {
-        io.write("all " + Counted(result.channels, "channel agrees", "channels agree") +
-                 " with the calculation" +
-                 (band ? ", and they are the band's channels, once each, in order\n"
-                       : "; checked as a list (with --band, also that they are the band's channels)\n"));
+    if (result.differing == 0 && !problems) {
+        io.write(
+            "all " + Counted(result.channels, "channel agrees", "channels agree") + " with the calculation" +
+            (result.asBand ? ", and they are the band's channels, once each, in order\n"
+                           : "; checked as a list (with --band, also that they are the band's channels)\n"));
         return kAllComputed;
     }
     error = std::to_string(result.differing) + " of " + Counted(result.channels, "channel", "channels") +
@@ -138,10 +136,9 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
     if (result.bandProblems > 0)
         error += "; " + Counted(result.bandProblems, "channel of the band is", "channels of the band are") +
                  " missing, extra, twice or out of order";
-    if (plan->Truncation()) error += "; " + *plan->Truncation();
-    if (!plan->OtherProblems().empty())
-        error += "; " + Counted(static_cast<long long>(plan->OtherProblems().size()), "other problem",
-                                "other problems");
+    if (result.truncation) error += "; " + *result.truncation;
+    if (result.otherProblems > 0)
+        error += "; " + Counted(result.otherProblems, "other problem", "other problems");
     return kSomeFaulted;
 }
 

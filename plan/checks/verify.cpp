@@ -1,10 +1,11 @@
-// Verifying a plan: its records read, recomputed and compared in blocks on
-// every thread, the reports written in the file's order.
+// Verifying a plan: the records of each piece read, recomputed and compared
+// in blocks on every thread, the reports written in the file's order.
 #include "plan/checks/verify.h"
 
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "core/calculation.h"
@@ -13,6 +14,7 @@
 #include "plan/channel/columns.h"
 #include "plan/channel/text_escapes.h"
 #include "plan/checks/band_check.h"
+#include "plan/formats/format_registry.h"
 #include "plan/run/block_pipeline.h"
 
 namespace kestrova::plan {
@@ -33,6 +35,8 @@ struct Worker {
     Cells cells;
     RowScratch scratch;
     PlanRow row;
+    std::unique_ptr<ChannelWriter> writer;  // of the file's format
+    std::string written;                    // its row for a channel
 };
 
 // The columns verify compares.
@@ -63,6 +67,7 @@ bool SameNumber(std::string_view a, std::string_view b) {
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         return error == std::errc() && end == text.data() + text.size();
     };
+    if (a == b) return true;
     double x = 0, y = 0;
     return number(a, x) && number(b, y) ? x == y : a == b;
 }
@@ -70,11 +75,11 @@ bool SameNumber(std::string_view a, std::string_view b) {
 // The report lines for one channel, a line for each column of the file
 // that differs from the calculation's; whether any does. Every text from the
 // file is shown with its control characters escaped.
-bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, const PlanFile& plan,
-             std::string& out) {
+bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, const PlanReader& reader,
+             ColumnSet held, std::string& out) {
     const std::string prefix = Visible(row[Column::Wanted]) + ": ";
     if (c.fault) {
-        const std::string fault = plan.Reader().AsWritten(c.faultText);
+        const std::string fault = reader.AsWritten(c.faultText);
         if (row.Has(Column::Fault) && row[Column::Fault] == fault) return false;
         out += prefix +
                (row.Has(Column::Fault) ? "the file has the fault \"" + Visible(row[Column::Fault]) + "\""
@@ -88,7 +93,6 @@ bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, con
         return true;
     }
     bool differs = false;
-    const ColumnSet held = plan.Holds();
     for (const ColumnInfo& column : kColumns) {
         if ((held & ColumnBit(column.column)) == 0) continue;
         if (column.check == Check::Input || column.check == Check::Fault || column.check == Check::None)
@@ -125,70 +129,124 @@ bool SameParameter(const std::string& recorded, const std::string& inUse) {
     return Trimmed(recorded) == Trimmed(inUse);
 }
 
-}  // namespace
-
-VerifyResult VerifyPlan(const PlanFile& plan, const MemoryPanel& parameters, const Channels* band,
-                        unsigned threads, const std::function<void(std::string_view)>& write,
-                        Progress& progress) {
-    VerifyResult result;
-    result.channels = static_cast<long long>(plan.Count());
-    for (const auto& [field, recorded] : plan.Parameters()) {
+// The parameters the file records against those in use: a line for each
+// that differs or is missing; whether all agree.
+bool SameParameters(const PlanRecords& records, const PlanReader& reader, const MemoryPanel& parameters,
+                    const std::function<void(std::string_view)>& write) {
+    bool same = true;
+    for (const auto& [field, recorded] : records.parameters) {
         // The text in use as the file would have recorded it (a C comment cannot hold "*/").
-        const std::string inUse = plan.Reader().AsWritten(parameters.Text(field));
+        const std::string inUse = reader.AsWritten(parameters.Text(field));
         if (SameParameter(recorded, inUse)) continue;
         const std::string term(Info(field).term);
         write("this plan was made with " + term + " " + Visible(recorded) + "; the parameters in use have " +
               term + " " + Visible(Trimmed(inUse)) + "\n");
-        result.parametersDiffer = true;
+        same = false;
     }
     // A file that records parameters records every one a channel reads.
     for (const Field field : kParameterFields) {
-        if (plan.Parameters().empty()) break;
+        if (records.parameters.empty()) break;
         if (field == Field::Fl) continue;  // recorded for a band only
         bool recorded = false;
-        for (const auto& parameter : plan.Parameters()) recorded = recorded || parameter.first == field;
+        for (const auto& parameter : records.parameters) recorded = recorded || parameter.first == field;
         if (recorded) continue;
         write("this plan does not record " + std::string(Info(field).term) + "\n");
-        result.parametersDiffer = true;
+        same = false;
     }
-    if (result.parametersDiffer) return result;
+    return same;
+}
 
-    const auto blocks = static_cast<long long>((plan.Count() + kBlockRows - 1) / kBlockRows);
-    long long done = 0;
-    std::vector<double> wanted;
-    RunInOrder<Block>(
-        blocks, threads, [&parameters] { return Worker{parameters, {}, {}, {}, {}, {}}; },
-        [&](Worker& worker, long long index, Block& block) {
-            block.text.clear();
-            block.differing = 0;
-            block.wanted.clear();
-            const std::size_t first = static_cast<std::size_t>(index) * kBlockRows;
-            const std::size_t last = std::min(plan.Count(), first + kBlockRows);
-            for (std::size_t i = first; i < last; ++i) {
-                plan.Row(i, worker.scratch, worker.row);
-                ComputeChannel(worker.panel, worker.memo, worker.row[Column::Wanted], worker.channel);
-                worker.cells.Fill(worker.channel, kChecked);
-                block.differing +=
-                    Compare(worker.row, worker.channel, worker.cells, plan, block.text) ? 1 : 0;
-                if (band != nullptr) block.wanted.push_back(WantedNumber(worker.channel));
-            }
-        },
-        [&](const Block& block) {
-            if (!block.text.empty()) {
-                progress.Finish();  // the report goes on a line of its own
-                write(block.text);
-            }
-            result.differing += block.differing;
-            wanted.insert(wanted.end(), block.wanted.begin(), block.wanted.end());
-            done += static_cast<long long>(kBlockRows);
-            progress.Advance(std::min(done, result.channels));
-        });
-    progress.Finish();
-    if (band != nullptr) {
-        std::vector<std::size_t> lines(plan.Count());
-        for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = plan.Line(i);
-        result.bandProblems = CheckBand(*band, wanted, lines, write);
+}  // namespace
+
+VerifyResult VerifyPlan(PlanStream& plan, const MemoryPanel& parameters,
+                        const std::function<std::optional<Channels>(bool recordsBand)>& bandFor,
+                        unsigned threads, const std::function<void(std::string_view)>& write,
+                        Progress& progress) {
+    VerifyResult result;
+    const auto problems = [&] {
+        for (const std::string& problem : plan.Records().otherProblems) {
+            progress.Finish();
+            write(problem + "\n");
+        }
+        result.otherProblems += static_cast<long long>(plan.Records().otherProblems.size());
+    };
+    // The parameters a file records come before its first channel.
+    bool more = plan.Next();
+    if (!more) {
+        problems();
+        FailAtLine(plan.Line(), "no channel: not a plan");
     }
+    const PlanRecords& records = plan.Records();
+    const PlanReader& reader = plan.Reader();
+    result.recordsParameters = !records.parameters.empty();
+    if (!SameParameters(records, reader, parameters, write)) {
+        result.parametersDiffer = true;
+        return result;
+    }
+    // A band's channels are checked too: those of --band, or of a header
+    // made with --band (it records FL).
+    bool recordsBand = false;
+    for (const auto& parameter : records.parameters)
+        recordsBand = recordsBand || parameter.first == Field::Fl;
+    const std::optional<Channels> band = bandFor(recordsBand);
+    std::optional<BandCheck> bandCheck;
+    if (band) bandCheck.emplace(*band, write);
+    result.asBand = band.has_value();
+    const ColumnSet held = reader.Holds(records);
+    const FormatEntry& format = FormatOf(reader);
+    const ColumnSet written = format.makeWriter()->Columns();
+    for (; more; more = plan.Next()) {
+        const std::size_t count = records.records.size();
+        const auto blocks = static_cast<long long>((count + kBlockRows - 1) / kBlockRows);
+        long long block = 0;
+        RunInOrder<Block>(
+            blocks, threads, [&] { return Worker{parameters, {}, {}, {}, {}, {}, format.makeWriter(), {}}; },
+            [&](Worker& worker, long long index, Block& out) {
+                out.text.clear();
+                out.differing = 0;
+                out.wanted.clear();
+                const std::size_t first = static_cast<std::size_t>(index) * kBlockRows;
+                const std::size_t last = std::min(count, first + kBlockRows);
+                for (std::size_t i = first; i < last; ++i) {
+                    // A record as the planner writes it agrees, byte for byte, with
+                    // the planner's own text for its channel; any other is read and
+                    // compared column by column.
+                    if (const auto quick = reader.QuickWanted(records, i)) {
+                        ComputeChannel(worker.panel, worker.memo, *quick, worker.channel);
+                        worker.cells.Fill(worker.channel, written);
+                        worker.written.clear();
+                        worker.writer->Row(worker.channel, worker.cells, i == 0, worker.written);
+                        if (reader.RecordOf(worker.written) == records.records[i]) {
+                            if (bandCheck) out.wanted.push_back(WantedNumber(worker.channel));
+                            continue;
+                        }
+                    }
+                    reader.Read(records, i, worker.scratch, worker.row);
+                    ComputeChannel(worker.panel, worker.memo, worker.row[Column::Wanted], worker.channel);
+                    worker.cells.Fill(worker.channel, kChecked);
+                    out.differing +=
+                        Compare(worker.row, worker.channel, worker.cells, reader, held, out.text) ? 1 : 0;
+                    if (bandCheck) out.wanted.push_back(WantedNumber(worker.channel));
+                }
+            },
+            [&](const Block& out) {
+                if (!out.text.empty()) {
+                    progress.Finish();  // the report goes on a line of its own
+                    write(out.text);
+                }
+                result.differing += out.differing;
+                const std::size_t first = static_cast<std::size_t>(block++) * kBlockRows;
+                for (std::size_t i = 0; i < out.wanted.size(); ++i)
+                    bandCheck->Next(out.wanted[i], records.lines[first + i]);
+            });
+        result.channels += static_cast<long long>(count);
+        problems();
+        progress.Advance(plan.Done());
+    }
+    problems();
+    progress.Finish();
+    result.truncation = records.truncation;
+    if (bandCheck) result.bandProblems = bandCheck->Finish();
     return result;
 }
 

@@ -11,20 +11,6 @@
 namespace kestrova::plan {
 namespace {
 
-// The columns CSV has, in their order.
-constexpr std::size_t kCsvCount = [] {
-    std::size_t count = 0;
-    for (const ColumnInfo& column : kColumns) count += column.csv.empty() ? 0U : 1U;
-    return count;
-}();
-constexpr std::array<ColumnInfo, kCsvCount> kCsvColumns = [] {
-    std::array<ColumnInfo, kCsvCount> columns{};
-    std::size_t count = 0;
-    for (const ColumnInfo& column : kColumns)
-        if (!column.csv.empty()) columns[count++] = column;
-    return columns;
-}();
-
 class CsvWriter final : public ChannelWriter {
 public:
     ColumnSet Columns() const override {

@@ -1,6 +1,8 @@
 // The registry of formats.
 #include "plan/formats/format_registry.h"
 
+#include <stdexcept>
+
 #include <array>
 #include <vector>
 
@@ -72,12 +74,16 @@ bool Readable(const FormatEntry& format) {
     return format.reader != nullptr;
 }
 
-PlanFile OpenPlan(std::string_view content) {
-    const std::size_t start = ContentStart(content);
+const PlanReader& ReaderOf(std::string_view start, std::size_t line) {
     for (const FormatEntry& format : kFormats)
-        if (format.reader != nullptr && format.reader().Recognises(content.substr(start)))
-            return PlanFile(content, format.reader());
-    FailAtLine(LineAt(content, 0, 1, start), "not a plan of kestrova-plan (" + FormatTitles(Readable) + ")");
+        if (format.reader != nullptr && format.reader().Recognises(start)) return format.reader();
+    FailAtLine(line, "not a plan of kestrova-plan (" + FormatTitles(Readable) + ")");
+}
+
+const FormatEntry& FormatOf(const PlanReader& reader) {
+    for (const FormatEntry& format : kFormats)
+        if (format.reader != nullptr && &format.reader() == &reader) return format;
+    throw std::logic_error("a reader of no format");
 }
 
 }  // namespace kestrova::plan

@@ -47,8 +47,12 @@ std::string FormatTitles(bool (*passes)(const FormatEntry&) = nullptr);
 bool Decodable(const FormatEntry& format);
 bool Readable(const FormatEntry& format);
 
-// The plan in the content, read by the format it is recognised as (from
-// its first bytes); raises PlanFormatError for what is no plan.
-PlanFile OpenPlan(std::string_view content);
+// The reader of the format a plan is recognised as from its first bytes
+// (blanks skipped), which stand on line; raises PlanFormatError for what
+// is no plan.
+const PlanReader& ReaderOf(std::string_view start, std::size_t line);
+
+// The format a reader reads.
+const FormatEntry& FormatOf(const PlanReader& reader);
 
 }  // namespace kestrova::plan

@@ -13,84 +13,156 @@ namespace {
 
 using namespace c_header;
 
+// Line after line: the opening comment's parameters, then the array, in
+// which each channel's comment and its entry are one record, then the count
+// and the include guard's end. The array holds nothing else that the
+// compiler sees: any other line in it is reported.
+class CHeaderSplitter final : public RecordSplitter {
+public:
+    explicit CHeaderSplitter(std::size_t firstLine) : line_(firstLine) {}
+
+    std::size_t Split(std::string_view text, bool atEnd, PlanRecords& out) override {
+        std::size_t at = 0;
+        std::string_view line;
+        // The next line from at, and where the one after it begins; false
+        // when text ends before the line does.
+        const auto lineFrom = [&](std::size_t from, std::string_view& found, std::size_t& next) {
+            if (from >= text.size()) return false;
+            std::size_t end = text.find('\n', from);
+            if (end == std::string_view::npos && !atEnd) return false;
+            end = std::min(end, text.size());
+            found = text.substr(from, end - from);
+            if (found.ends_with('\r')) found.remove_suffix(1);
+            next = end + 1;
+            return true;
+        };
+        for (std::size_t next = 0; lineFrom(at, line, next); at = std::min(next, text.size())) {
+            const std::size_t number = line_;
+            const std::string_view trimmed = Trimmed(line);
+            if (trimmed.starts_with(kWanted) && inArray_ && arrayEnd_ == 0 &&
+                trimmed.find(kNoEntry) == std::string_view::npos) {
+                // The channel's comment, and on a later line its entry.
+                std::size_t entryNumber = number, after = next;
+                std::string_view entry;
+                std::vector<std::string> between;
+                for (;;) {
+                    if (!lineFrom(std::min(after, text.size()), entry, after)) {
+                        if (!atEnd) return at;  // the entry comes with the next piece
+                        FailAtLine(number, "a channel's comment with no entry after it");
+                    }
+                    ++entryNumber;
+                    entry = Trimmed(entry);
+                    if (entry.starts_with(kEntryStart) || entry.starts_with(kNoRegistersName)) break;
+                    if (entry.starts_with(kWanted) || entry == kArrayEnd)
+                        FailAtLine(number, "a channel's comment with no entry after it");
+                    if (!entry.empty()) between.push_back(NoEntry(entryNumber, entry));
+                }
+                out.otherProblems.insert(out.otherProblems.end(), between.begin(), between.end());
+                // The comment and its entry, as one record: they are side by side in the text.
+                out.records.emplace_back(
+                    trimmed.data(), static_cast<std::size_t>(entry.data() + entry.size() - trimmed.data()));
+                out.lines.push_back(number);
+                ++entries_;
+                line_ = entryNumber + 1;
+                next = after;
+                continue;
+            }
+            ++line_;
+            Line(line, trimmed, number, out);
+        }
+        if (!atEnd) return at;
+        const std::size_t last = line_ - 1;
+        const auto cut = [&](std::string_view before) {
+            out.truncation =
+                "the file ends at line " + std::to_string(last) + " before " + std::string(before);
+        };
+        if (arrayEnd_ == 0)
+            cut("the array's closing \"};\"");
+        else if (countLine_ == 0)
+            cut("KESTROVA_CHANNEL_COUNT");
+        else if (guardEnd_ == 0)
+            cut("the closing #endif");
+        if (countLine_ != 0 && count_ != std::to_string(entries_))
+            out.otherProblems.push_back("line " + std::to_string(countLine_) +
+                                        ": KESTROVA_CHANNEL_COUNT is " + Visible(count_) +
+                                        ", but the array has " + std::to_string(entries_) + " entries");
+        return text.size();
+    }
+
+    std::size_t Line() const override { return line_; }
+
+private:
+    // Any line but a channel's comment with its entry.
+    void Line(std::string_view line, std::string_view trimmed, std::size_t number, PlanRecords& out) {
+        if (opening_) {
+            if (line.starts_with(kOpeningEnd)) opening_ = false;
+            if (line.starts_with(kParameterLine)) Parameter(line.substr(kParameterLine.size()), out);
+        } else if (arrayEnd_ != 0) {
+            if (trimmed.starts_with(kCountDefine))
+                count_ = Trimmed(trimmed.substr(kCountDefine.size())), countLine_ = number;
+            if (trimmed == kGuardEnd) guardEnd_ = number;
+        } else if (!inArray_) {
+            inArray_ = trimmed == kArrayStart;
+        } else if (trimmed == kArrayEnd) {
+            arrayEnd_ = number;
+        } else if (trimmed.starts_with(kWanted)) {  // a channel of an older file, without an entry
+            out.records.push_back(trimmed);
+            out.lines.push_back(number);
+        } else if (!trimmed.empty() && trimmed != kNoChannelEntry) {
+            out.otherProblems.push_back(NoEntry(number, trimmed));
+        }
+    }
+
+    // What the compiler sees in the array that is no entry of a channel.
+    static std::string NoEntry(std::size_t number, std::string_view trimmed) {
+        std::string said = "line " + std::to_string(number) + ": ";
+        if (trimmed.starts_with("{") || trimmed.starts_with(kNoRegistersName))
+            return said += "an entry with no channel's comment before it";
+        (said += '"') += Visible(trimmed.substr(0, 60));
+        if (trimmed.size() > 60) said += "...";
+        return said += "\" in the array, which is no channel's comment or entry";
+    }
+
+    // "TERM   TEXT": a parameter the plan was made with (the last, if twice).
+    static void Parameter(std::string_view rest, PlanRecords& out) {
+        for (const Field field : kParameterFields) {
+            const std::string_view term = Info(field).term;
+            if (!rest.starts_with(term) || rest.size() <= term.size() || rest[term.size()] != ' ') continue;
+            std::erase_if(out.parameters, [field](const auto& recorded) { return recorded.first == field; });
+            out.parameters.emplace_back(field, std::string(Trimmed(rest.substr(term.size()))));
+        }
+    }
+
+    std::size_t line_;
+    bool opening_ = true, inArray_ = false;
+    std::size_t entries_ = 0, arrayEnd_ = 0, countLine_ = 0, guardEnd_ = 0;
+    std::string count_;
+};
+
 class CHeaderReader final : public PlanReader {
 public:
     bool Recognises(std::string_view start) const override { return start.starts_with(Trimmed(kOpening)); }
 
-    void Split(std::string_view content, PlanRecords& out) const override {
-        std::size_t number = 0;
-        bool opening = true;
-        std::string_view pendingComment;
-        std::size_t pendingLine = 0, entries = 0, arrayEnd = 0, countLine = 0, guardEnd = 0;
-        std::string count;
-        bool inArray = false;
-        for (std::size_t at = 0; at < content.size();) {
-            const std::size_t end = std::min(content.find('\n', at), content.size());
-            std::string_view line = content.substr(at, end - at);
-            if (line.ends_with('\r')) line.remove_suffix(1);
-            at = end + 1;
-            ++number;
-            if (opening) {
-                if (line.starts_with(kOpeningEnd)) opening = false;
-                if (line.starts_with(kParameterLine)) Parameter(line.substr(kParameterLine.size()), out);
-                continue;
-            }
-            const std::string_view trimmed = Trimmed(line);
-            if (arrayEnd != 0) {
-                if (trimmed.starts_with(kCountDefine))
-                    count = Trimmed(trimmed.substr(kCountDefine.size())), countLine = number;
-                if (trimmed == kGuardEnd) guardEnd = number;
-                continue;
-            }
-            if (!inArray) {
-                inArray = trimmed == kArrayStart;
-                continue;
-            }
-            if (trimmed == kArrayEnd) {
-                arrayEnd = number;
-            } else if (trimmed.starts_with(kWanted)) {
-                if (!pendingComment.empty())
-                    FailAtLine(pendingLine, "a channel's comment with no entry after it");
-                if (trimmed.find(kNoEntry) != std::string_view::npos) {
-                    out.records.push_back(trimmed);
-                    out.lines.push_back(number);
-                } else {
-                    pendingComment = trimmed;
-                    pendingLine = number;
-                }
-            } else if ((trimmed.starts_with(kEntryStart) || trimmed.starts_with(kNoRegistersName)) &&
-                       !pendingComment.empty()) {
-                // The comment and its entry, as one record: they are side by side in the content.
-                const char* first = pendingComment.data();
-                out.records.emplace_back(first,
-                                         static_cast<std::size_t>(trimmed.data() + trimmed.size() - first));
-                out.lines.push_back(pendingLine);
-                pendingComment = {};
-                ++entries;
-            } else if ((trimmed.starts_with("{") && trimmed != kNoChannelEntry) ||
-                       trimmed.starts_with(kNoRegistersName)) {
-                out.otherProblems.push_back("line " + std::to_string(number) +
-                                            ": an entry with no channel's comment before it");
-            }
-        }
-        if (!pendingComment.empty()) FailAtLine(pendingLine, "a channel's comment with no entry after it");
-        const auto cut = [&](std::string_view before) {
-            out.truncation =
-                "the file ends at line " + std::to_string(number) + " before " + std::string(before);
-        };
-        if (arrayEnd == 0)
-            cut("the array's closing \"};\"");
-        else if (countLine == 0)
-            cut("KESTROVA_CHANNEL_COUNT");
-        else if (guardEnd == 0)
-            cut("the closing #endif");
-        if (countLine != 0 && count != std::to_string(entries))
-            out.otherProblems.push_back("line " + std::to_string(countLine) + ": KESTROVA_CHANNEL_COUNT is " +
-                                        count + ", but the array has " + std::to_string(entries) +
-                                        " entries");
+    std::unique_ptr<RecordSplitter> Splitter(std::size_t firstLine) const override {
+        return std::make_unique<CHeaderSplitter>(firstLine);
     }
 
     ColumnSet Holds(const PlanRecords&) const override { return kHeld; }
+
+    std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {
+        // As Read finds it: before the mark of a channel without registers, or the achieved frequency.
+        const std::string_view text = in.records[i].substr(kWanted.size());
+        const std::string_view comment = text.substr(0, text.find('\n'));
+        for (const std::string_view marker : {kNoRegisters, kNoEntry, kAchieved})
+            if (const std::size_t at = comment.find(marker); at != std::string_view::npos)
+                return comment.substr(0, at);
+        return std::nullopt;
+    }
+
+    std::string_view RecordOf(std::string_view row) const override {
+        if (row.ends_with('\n')) row.remove_suffix(1);
+        return Trimmed(row);
+    }
 
     void Read(const PlanRecords& in, std::size_t i, RowScratch&, PlanRow& row) const override {
         const std::size_t line = in.lines[i];
@@ -151,16 +223,6 @@ public:
         std::string written;
         AppendCommentText(written, fault);
         return written;
-    }
-
-private:
-    // "TERM   TEXT": a parameter the plan was made with.
-    static void Parameter(std::string_view rest, PlanRecords& out) {
-        for (const Field field : kParameterFields) {
-            const std::string_view term = Info(field).term;
-            if (rest.starts_with(term) && rest.size() > term.size() && rest[term.size()] == ' ')
-                out.parameters.emplace_back(field, std::string(Trimmed(rest.substr(term.size()))));
-        }
     }
 };
 

@@ -13,6 +13,11 @@ std::string_view WithoutCr(std::string_view line) {
     return line;
 }
 
+std::string_view WithoutLf(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    return line;
+}
+
 std::vector<std::string> QuotedFields(std::string_view line, std::size_t number) {
     std::vector<std::string> fields(1);
     bool quoted = false;
@@ -54,50 +59,85 @@ void Fields(std::string_view line, std::size_t number, std::vector<std::string_v
     for (const std::string& field : unquoted) views.emplace_back(field);
 }
 
+// Line after line: the header, then a record on each line.
+class CsvSplitter final : public RecordSplitter {
+public:
+    explicit CsvSplitter(std::size_t firstLine) : line_(firstLine) {}
+
+    std::size_t Split(std::string_view text, bool atEnd, PlanRecords& out) override {
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t end = text.find('\n', at);
+            if (end == std::string_view::npos) {
+                if (!atEnd) break;
+                // Every record ends with its line: one that does not was cut,
+                // and is no channel.
+                if (header_) Header(WithoutCr(text.substr(at)), line_, out);
+                out.truncation = "the file ends in the middle of line " + std::to_string(line_);
+                at = text.size();
+                break;
+            }
+            const std::string_view line = WithoutCr(text.substr(at, end - at));
+            const std::size_t number = line_++;
+            at = end + 1;
+            if (line.empty()) continue;
+            if (header_) {
+                Header(line, number, out);
+                continue;
+            }
+            out.records.push_back(line);
+            out.lines.push_back(number);
+        }
+        if (atEnd && header_) FailAtLine(1, "no header line");
+        return at;
+    }
+
+    std::size_t Line() const override { return line_; }
+
+private:
+    // Every column that verify reads must be there.
+    void Header(std::string_view line, std::size_t number, PlanRecords& out) {
+        const std::vector<std::string> names = QuotedFields(line, number);
+        out.fieldCount = names.size();
+        for (const ColumnInfo& column : kColumns) {
+            int& field = out.fieldOf[static_cast<std::size_t>(column.column)];
+            const auto found = std::find(names.begin(), names.end(), column.csv);
+            field = column.csv.empty() || found == names.end() ? -1 : static_cast<int>(found - names.begin());
+            if (field < 0 && !column.csv.empty() && column.check != Check::None)
+                FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
+        }
+        header_ = false;
+    }
+
+    std::size_t line_;
+    bool header_ = true;
+};
+
 class CsvReader final : public PlanReader {
 public:
     bool Recognises(std::string_view start) const override {
         return start.starts_with(kColumns[0].csv) && start.substr(kColumns[0].csv.size()).starts_with(",");
     }
 
-    void Split(std::string_view content, PlanRecords& out) const override {
-        std::size_t number = 0;
-        bool header = true;
-        for (std::size_t at = 0; at < content.size();) {
-            const std::size_t end = std::min(content.find('\n', at), content.size());
-            const std::string_view line = WithoutCr(content.substr(at, end - at));
-            at = end + 1;
-            ++number;
-            if (line.empty()) continue;
-            if (!header) {
-                out.records.push_back(line);
-                out.lines.push_back(number);
-                continue;
-            }
-            // Every column that verify reads must be there.
-            const std::vector<std::string> names = QuotedFields(line, number);
-            out.fieldCount = names.size();
-            for (const ColumnInfo& column : kColumns) {
-                int& field = out.fieldOf[static_cast<std::size_t>(column.column)];
-                const auto found = std::find(names.begin(), names.end(), column.csv);
-                field =
-                    column.csv.empty() || found == names.end() ? -1 : static_cast<int>(found - names.begin());
-                if (field < 0 && !column.csv.empty() && column.check != Check::None)
-                    FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
-            }
-            header = false;
-        }
-        if (header) FailAtLine(1, "no header line");
-        // Every record ends with its line: one that does not was cut, and
-        // is no channel.
-        if (!content.empty() && !content.ends_with('\n')) {
-            out.truncation = "the file ends in the middle of line " + std::to_string(number);
-            if (!out.records.empty() && out.lines.back() == number) {
-                out.records.pop_back();
-                out.lines.pop_back();
-            }
-        }
+    std::unique_ptr<RecordSplitter> Splitter(std::size_t firstLine) const override {
+        return std::make_unique<CsvSplitter>(firstLine);
     }
+
+    std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {
+        // The planner's header: the CSV columns, in their order.
+        if (in.fieldCount != kCsvColumns.size()) return std::nullopt;
+        for (std::size_t field = 0; field < kCsvColumns.size(); ++field)
+            if (in.fieldOf[static_cast<std::size_t>(kCsvColumns[field].column)] != static_cast<int>(field))
+                return std::nullopt;
+        const std::string_view record = in.records[i];
+        const std::string_view wanted = record.substr(0, record.find(','));
+        if (in.fieldOf[static_cast<std::size_t>(Column::Wanted)] != 0 ||
+            wanted.find('"') != std::string_view::npos)
+            return std::nullopt;
+        return wanted;
+    }
+
+    std::string_view RecordOf(std::string_view row) const override { return WithoutCr(WithoutLf(row)); }
 
     ColumnSet Holds(const PlanRecords& in) const override {
         return ColumnsWhere([&in](const ColumnInfo& column) {

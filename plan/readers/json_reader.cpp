@@ -90,64 +90,110 @@ void ReadRecord(std::string_view record, std::size_t line, PlanRow& row) {
     if (!row.Has(Column::Wanted)) FailAtLine(line, "a channel with no \"wanted\"");
 }
 
+// The objects of the top-level array, with nothing but commas and blanks
+// between them; a file that ends before the array does is reported.
+class JsonSplitter final : public RecordSplitter {
+public:
+    explicit JsonSplitter(std::size_t firstLine) : line_(firstLine) {}
+
+    std::size_t Split(std::string_view text, bool atEnd, PlanRecords& out) override {
+        std::size_t counted = 0;  // line_ is the line of text[counted]
+        const auto lineOf = [&](std::size_t at) {
+            line_ = LineAt(text, counted, line_, at);
+            counted = at;
+            return line_;
+        };
+        std::size_t i = started_ ? 0 : 1;  // past the "[" that made the file JSON
+        started_ = true;
+        for (; i < text.size(); ++i) {
+            const char c = text[i];
+            if (IsBlank(c)) continue;
+            if (ended_) FailAtLine(lineOf(i), "something after the array");
+            if (c == ']' && (!expectValue_ || channels_ == 0)) {
+                ended_ = true;
+                continue;
+            }
+            if (c == ',' && !expectValue_) {
+                expectValue_ = true;
+                continue;
+            }
+            if (c != '{' || !expectValue_) FailAtLine(lineOf(i), "not an array of channel objects");
+            const std::size_t close = ObjectEnd(text, i);
+            if (close == std::string_view::npos) {
+                if (atEnd) break;  // cut inside the object
+                lineOf(i);
+                return i;  // the rest of the object comes with the next piece
+            }
+            out.lines.push_back(lineOf(i));
+            out.records.push_back(text.substr(i, close + 1 - i));
+            expectValue_ = false;
+            ++channels_;
+            i = close;
+        }
+        lineOf(text.size());
+        if (atEnd && !ended_)
+            out.truncation =
+                "the file ends at line " + std::to_string(line_) + " before the array's closing \"]\"";
+        return text.size();
+    }
+
+    std::size_t Line() const override { return line_; }
+
+private:
+    // The object's closing brace, matching the one at open outside strings;
+    // npos when text ends first.
+    static std::size_t ObjectEnd(std::string_view text, std::size_t open) {
+        int depth = 0;
+        bool inString = false;
+        for (std::size_t i = open; i < text.size(); ++i) {
+            const char d = text[i];
+            if (inString) {
+                if (d == '\\')
+                    ++i;
+                else if (d == '"')
+                    inString = false;
+            } else if (d == '"') {
+                inString = true;
+            } else if (d == '{') {
+                ++depth;
+            } else if (d == '}' && --depth == 0) {
+                return i;
+            }
+        }
+        return std::string_view::npos;
+    }
+
+    std::size_t line_;
+    bool started_ = false, ended_ = false;
+    bool expectValue_ = true;  // after "[" or ","
+    long long channels_ = 0;
+};
+
 class JsonReader final : public PlanReader {
 public:
     bool Recognises(std::string_view start) const override { return start.starts_with("["); }
 
-    // The objects of the top-level array, with nothing but commas and blanks
-    // between them; a file that ends before the array does is reported.
-    void Split(std::string_view content, PlanRecords& out) const override {
-        const std::size_t start = ContentStart(content);
-        std::size_t line = LineAt(content, 0, 1, start), counted = start;
-        const auto lineOf = [&](std::size_t at) {
-            line = LineAt(content, counted, line, at);
-            counted = at;
-            return line;
-        };
-        bool expectValue = true;  // after "[" or ","
-        for (std::size_t i = start + 1; i < content.size(); ++i) {
-            const char c = content[i];
-            if (IsBlank(c)) continue;
-            if (c == ']' && (!expectValue || out.records.empty())) {
-                for (std::size_t after = i + 1; after < content.size(); ++after)
-                    if (!IsBlank(content[after])) FailAtLine(lineOf(after), "something after the array");
-                return;
-            }
-            if (c == ',' && !expectValue) {
-                expectValue = true;
-                continue;
-            }
-            if (c != '{' || !expectValue) FailAtLine(lineOf(i), "not an array of channel objects");
-            // The object, to its matching brace outside strings.
-            const std::size_t open = i, openLine = lineOf(i);
-            int depth = 0;
-            bool inString = false;
-            for (; i < content.size(); ++i) {
-                const char d = content[i];
-                if (inString) {
-                    if (d == '\\')
-                        ++i;
-                    else if (d == '"')
-                        inString = false;
-                } else if (d == '"') {
-                    inString = true;
-                } else if (d == '{') {
-                    ++depth;
-                } else if (d == '}' && --depth == 0) {
-                    break;
-                }
-            }
-            if (i >= content.size()) break;  // cut inside the object
-            out.records.push_back(content.substr(open, i + 1 - open));
-            out.lines.push_back(openLine);
-            expectValue = false;
-        }
-        out.truncation = "the file ends at line " + std::to_string(lineOf(content.size())) +
-                         " before the array's closing \"]\"";
+    std::unique_ptr<RecordSplitter> Splitter(std::size_t firstLine) const override {
+        return std::make_unique<JsonSplitter>(firstLine);
     }
 
     void Read(const PlanRecords& in, std::size_t i, RowScratch&, PlanRow& row) const override {
         ReadRecord(in.records[i], in.lines[i], row);
+    }
+
+    std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {
+        // The planner's object begins with its wanted text, a string.
+        constexpr std::string_view kStart = "{\"wanted\": \"";
+        const std::string_view record = in.records[i];
+        if (!record.starts_with(kStart)) return std::nullopt;
+        const std::string_view wanted =
+            record.substr(kStart.size(), record.find('"', kStart.size()) - kStart.size());
+        if (wanted.find('\\') != std::string_view::npos) return std::nullopt;
+        return wanted;
+    }
+
+    std::string_view RecordOf(std::string_view row) const override {
+        return row.substr(row.find('{'), row.rfind('}') + 1 - row.find('{'));
     }
 
     ColumnSet Holds(const PlanRecords&) const override {

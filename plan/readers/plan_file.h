@@ -1,11 +1,13 @@
 // Reading back a plan that kestrova-plan wrote, possibly edited by hand
-// since: a file split into its channels' records in one pass (so the
-// records can be read on several threads), each read into the columns it
-// holds by the reader of its format.
+// since: a file split into its channels' records as it is read, piece by
+// piece (so that the records can be read on several threads, and no file
+// is held whole), each read into the columns it holds by the reader of its
+// format.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -54,18 +56,38 @@ struct RowScratch {
     std::vector<std::string> unquoted;
 };
 
-// What a reader split a file into.
+// The longest record (a line of CSV or of a C header, a channel's JSON
+// object) that any plan holds, with room to spare: a longer one is no plan,
+// and is never held whole.
+inline constexpr std::size_t kLongestRecord = 64 * 1024;
+
+// What a reader split a piece of a file into, and what it found in the file
+// so far.
 struct PlanRecords {
-    std::vector<std::string_view> records;                  // views of the content
+    std::vector<std::string_view> records;                  // views of the piece
     std::vector<std::size_t> lines;                         // where each record starts
-    std::vector<std::pair<Field, std::string>> parameters;  // those the file records, as text
+    std::vector<std::pair<Field, std::string>> parameters;  // those the file records, as text, once each
     std::array<int, kColumnCount> fieldOf{};                // CSV: each column's field, -1 for none
     std::size_t fieldCount = 0;                             // CSV: the fields of the header
     // Where the file ends before its own end (a table cut short), in words.
     std::optional<std::string> truncation;
-    // What the file says that no channel's record shows: a count that
-    // disagrees, for example.
+    // What the piece says that no channel's record shows: an entry of no
+    // channel, a count that disagrees, for example.
     std::vector<std::string> otherProblems;
+};
+
+// Splits one file, piece after piece, into its records.
+class RecordSplitter {
+public:
+    virtual ~RecordSplitter() = default;
+    // Takes the whole records at the start of text (the file from where the
+    // last call stopped) into out, as views of text, and returns how many
+    // bytes it took; what it leaves is given again, with more, next time.
+    // atEnd: text runs to the file's end, and everything is taken (the end's
+    // problems too). Raises PlanFormatError.
+    virtual std::size_t Split(std::string_view text, bool atEnd, PlanRecords& out) = 0;
+    // The line where the text not yet taken begins.
+    virtual std::size_t Line() const = 0;
 };
 
 // The reading of one format.
@@ -74,12 +96,21 @@ public:
     virtual ~PlanReader() = default;
     // Whether a file beginning so (blanks skipped) is of this format.
     virtual bool Recognises(std::string_view start) const = 0;
-    // Raises PlanFormatError.
-    virtual void Split(std::string_view content, PlanRecords& records) const = 0;
+    // A splitter for a file whose content (blanks skipped) begins on firstLine.
+    virtual std::unique_ptr<RecordSplitter> Splitter(std::size_t firstLine) const = 0;
     // Record i; raises PlanFormatError.
     virtual void Read(const PlanRecords& records, std::size_t i, RowScratch& scratch, PlanRow& row) const = 0;
     // The columns the format has, which verify compares.
     virtual ColumnSet Holds(const PlanRecords& records) const = 0;
+    // Verifying a file laid out as kestrova-plan writes it takes one
+    // comparison a channel: record i's wanted text, read without the rest,
+    // where the file is laid out so that the record can be compared byte for
+    // byte with the planner's own text for the channel; none otherwise.
+    virtual std::optional<std::string_view> QuickWanted(const PlanRecords&, std::size_t) const {
+        return std::nullopt;
+    }
+    // What a record holds of a row that the format's writer wrote.
+    virtual std::string_view RecordOf(std::string_view row) const { return row; }
     // A fault's words as this format writes them.
     virtual std::string AsWritten(std::string_view fault) const { return std::string(fault); }
 };
@@ -87,30 +118,5 @@ public:
 const PlanReader& CsvPlanReader();
 const PlanReader& JsonPlanReader();
 const PlanReader& CHeaderPlanReader();
-
-class PlanFile {
-public:
-    // Splits the content into its channels' records; raises PlanFormatError.
-    PlanFile(std::string_view content, const PlanReader& reader) : reader_(&reader) {
-        reader.Split(content, records_);
-    }
-
-    const PlanReader& Reader() const { return *reader_; }
-    // The parameters the file records (a C header's opening comment), as text.
-    const std::vector<std::pair<Field, std::string>>& Parameters() const { return records_.parameters; }
-    std::size_t Count() const { return records_.records.size(); }
-    // Channel i, read from its record; raises PlanFormatError.
-    void Row(std::size_t i, RowScratch& scratch, PlanRow& row) const {
-        reader_->Read(records_, i, scratch, row);
-    }
-    std::size_t Line(std::size_t i) const { return records_.lines[i]; }
-    ColumnSet Holds() const { return reader_->Holds(records_); }
-    const std::optional<std::string>& Truncation() const { return records_.truncation; }
-    const std::vector<std::string>& OtherProblems() const { return records_.otherProblems; }
-
-private:
-    const PlanReader* reader_;
-    PlanRecords records_;
-};
 
 }  // namespace kestrova::plan

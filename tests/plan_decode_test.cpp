@@ -276,6 +276,7 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         EXPECT_NE(at, std::string::npos) << from;
         return at == std::string::npos ? text : text.replace(at, from.size(), to);
     };
+    const std::string entry = "    { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },";
     nlohmann::json reordered = nlohmann::json::parse(json);
     reordered[0]["achieved"] = 9e2;  // the same number, written otherwise
     struct Case {
@@ -306,6 +307,15 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         {"C header two entries on a line",
          edited(header, "0x19C, 0x07 },", "0x19C, 0x07 }, { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },"), 2,
          "not one entry and its comma"},
+        {"C header entry in #if 0, another in #else",
+         edited(header, entry,
+                "#if 0\n" + entry + "\n#else\n    { 0xDEAD, 0x10, 0x00C, 0x19C, 0x07 },\n#endif"),
+         1, "Rt is DEAD in the file"},
+        {"C header entry in a block comment",
+         edited(header, entry, "/*\n" + entry + "\n*/\n    { 0xDEAD, 0x10, 0x00C, 0x19C, 0x07 },"), 1,
+         "line 24: an entry that the compiler does not see"},
+        {"C header #if 1 around an entry", edited(header, entry, "#if 1\n" + entry + "\n#endif"), 1,
+         "\"#if 1\" in the array"},
         {"C header without its Step", edited(header, " *   Step      0.5\n", ""), 1, "does not record Step"},
         {"a band's channel deleted", without(band, row901), 1, "the band's channel 901 is missing"},
         {"a band's channel twice", edited(band, row901, row901 + row901), 1, "901 (line 5) is there twice"},
@@ -315,6 +325,12 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         {"an opening bracket", "[", 2, "line 1: no channel: not a plan"},
         {"a CSV header alone", csv.substr(0, csv.find('\n') + 1), 2, "no channel: not a plan"},
         {"terminal escapes", edited(csv, "0014,", "00\x1b[2J14,"), 1, "Rt is 00\\x1b[2J14 in the file"},
+        // Nothing is held whole that no plan has: refused at once.
+        {"a line of 5 MiB", csv.substr(0, csv.find('\n') + 1) + std::string(5 << 20, '9'), 2,
+         "line 2: more than 64 KiB with no end of a channel's record"},
+        {"NULs", std::string(1 << 20, '\0'), 2, "line 1: not a plan"},
+        {"a JSON plan on one line, as jq -c writes it", nlohmann::json::parse(json).dump(), 0,
+         "all 4 channels agree"},
     };
     // A header made with a parameter text that a C comment cannot hold as it is.
     std::ofstream("odd.ini", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n10*/\r\n950\r\n2\r\n0\r\n";
@@ -335,6 +351,14 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
             << c.name << ": " << run.out << run.error;
         EXPECT_EQ((run.out + run.error).find('\x1b'), std::string::npos) << c.name;
     }
+    // --decode of a whole header takes the entries the compiler sees, as --verify does.
+    const Outcome decoded =
+        Plan({"--decode"}, std::find_if(std::begin(cases), std::end(cases), [](const Case& c) {
+                               return std::string_view(c.name).find("#if 0") != std::string_view::npos;
+                           })->file);
+    EXPECT_EQ(std::count(decoded.out.begin(), decoded.out.end(), '\n'), 5) << decoded.out;
+    EXPECT_NE(decoded.out.find("\nDEAD,10,00C,19C,07"), std::string::npos) << decoded.error;
+    EXPECT_EQ(Plan({"--decode"}, std::string(70 * 1024, '1')).status, 2) << "a line longer than any set";
 }
 
 }  // namespace

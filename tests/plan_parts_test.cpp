@@ -99,6 +99,40 @@ TEST(PlanReaders, ReadBackWhatTheWritersWrote) {
     }
 }
 
+// A plan read in pieces of any size gives the same records on the same
+// lines, the same problems and the same end: records fall across pieces.
+TEST(PlanReaders, PiecesOfAnySizeReadTheSame) {
+    const std::string header =
+        "/* Channel registers computed by t from\n *   Fref      10\n */\n"
+        "static const struct kestrova_channel kestrova_channels[] = {\n"
+        "    /* wanted 900, achieved 900 */\n#if 0\n    { 0x1, 0x2, 0x3, 0x4, 0x5 },\n#endif\n"
+        "    { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },\n    { 0x9 },\n"
+        "    /* wanted 950: no registers. x */\n    KESTROVA_NO_REGISTERS,\n};\n"
+        "#define KESTROVA_CHANNEL_COUNT 3\n";
+    const std::string csv =
+        "wanted,achieved,mismatch,error,error_ppm,Rt,St,Pt,Ct,Gt,R,N,P,S,C,G,fault\r\n"
+        "900,900,0,0,0,14,10,C,19C,7,20,400,12,16,412,7,\r\n\r\n950,,,,,,,,,,,,,,,,\"x\"\r\n9";
+    const std::string json =
+        "  [ {\"wanted\": \"9{0}\", \"x\": [1, {\"y\": \"}\\\"\"}]},\n\n{\"wanted\": 2} ,{\"wan";
+    for (const std::string& text : {header, csv, json}) {
+        const auto read = [&text](std::size_t piece) {
+            std::istringstream input(text);
+            plan::PlanStream file("-", &input, piece);
+            std::string got, problems;
+            for (bool more = true; more;) {
+                more = file.Next();
+                for (std::size_t i = 0; i < file.Records().records.size(); ++i)
+                    (got += std::to_string(file.Records().lines[i]) + ": ") += file.Records().records[i];
+                for (const std::string& problem : file.Records().otherProblems) problems += problem;
+            }
+            return got + problems + file.Records().truncation.value_or("") + std::to_string(file.Line());
+        };
+        const std::string whole = read(1 << 20);
+        for (const std::size_t piece : {1U, 2U, 7U, 64U})
+            EXPECT_EQ(read(piece), whole) << piece << " " << text;
+    }
+}
+
 TEST(PlanReaders, RecogniseOnlyPlans) {
     for (const char* text :
          {"", "wanted;achieved\r\n", "/* another comment */", "{\"wanted\": 1}", "wanted,achieved\r\n"}) {

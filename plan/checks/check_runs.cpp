@@ -5,11 +5,14 @@
 #include <stdexcept>
 #include <vector>
 
+#include "plan/channel/c_header_text.h"
+#include "plan/channel/channel.h"
 #include "plan/channel/text_escapes.h"
 #include "plan/checks/decode.h"
 #include "plan/checks/plan_stream.h"
 #include "plan/checks/verify.h"
 #include "plan/formats/format_registry.h"
+#include "plan/readers/compiled_lines.h"
 #include "plan/readers/plan_file.h"
 #include "plan/run/channels.h"
 #include "plan/run/progress.h"
@@ -47,7 +50,7 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanI
     std::string out;
     writer->Begin(out);
     long long sets = 0, problems = 0;
-    const auto take = [&](const std::string& text, const std::string& where, bool fromArgument) {
+    const auto take = [&](std::string_view text, const std::string& where, bool fromArgument) {
         std::optional<RegisterSet> set;
         try {
             set = ReadRegisterSet(text);
@@ -72,10 +75,22 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanI
     for (std::size_t i = 0; i < options.frequencies.size(); ++i)
         take(options.frequencies[i], "set \"" + options.frequencies[i] + "\"", true);
     if (options.frequencies.empty() && io.input != nullptr) {
+        // The entries as the compiler sees them; of a whole C header that
+        // this program wrote, those of its array only.
+        CompiledLines compiled;
         std::vector<char> buffer;
         std::string line;
-        for (std::size_t number = 1; NextLine(*io.input, buffer, line, number); ++number)
-            take(line, "line " + std::to_string(number), false);
+        enum class Part { Sets, Opening, Array, End } part = Part::Sets;
+        for (std::size_t number = 1; NextLine(*io.input, buffer, line, number); ++number) {
+            if (number == 1 && Trimmed(line).starts_with(Trimmed(c_header::kOpening))) part = Part::Opening;
+            const std::string_view code = compiled.Next(line);
+            if (part == Part::Opening && Trimmed(code) == c_header::kArrayStart)
+                part = Part::Array;
+            else if (part == Part::Array && Trimmed(code) == c_header::kArrayEnd)
+                part = Part::End;
+            else if (part == Part::Sets || part == Part::Array)
+                take(code, "line " + std::to_string(number), false);
+        }
     }
     progress.Finish();
     writer->End(sets > 0, out);

@@ -6,6 +6,7 @@
 #include "plan/channel/c_header_text.h"
 #include "plan/channel/channel.h"
 #include "plan/channel/text_escapes.h"
+#include "plan/readers/compiled_lines.h"
 #include "plan/readers/plan_file.h"
 
 namespace kestrova::plan {
@@ -39,36 +40,47 @@ public:
         for (std::size_t next = 0; lineFrom(at, line, next); at = std::min(next, text.size())) {
             const std::size_t number = line_;
             const std::string_view trimmed = Trimmed(line);
-            if (trimmed.starts_with(kWanted) && inArray_ && arrayEnd_ == 0 &&
-                trimmed.find(kNoEntry) == std::string_view::npos) {
-                // The channel's comment, and on a later line its entry.
-                std::size_t entryNumber = number, after = next;
-                std::string_view entry;
-                std::vector<std::string> between;
-                for (;;) {
-                    if (!lineFrom(std::min(after, text.size()), entry, after)) {
-                        if (!atEnd) return at;  // the entry comes with the next piece
-                        FailAtLine(number, "a channel's comment with no entry after it");
-                    }
-                    ++entryNumber;
-                    entry = Trimmed(entry);
-                    if (entry.starts_with(kEntryStart) || entry.starts_with(kNoRegistersName)) break;
-                    if (entry.starts_with(kWanted) || entry == kArrayEnd)
-                        FailAtLine(number, "a channel's comment with no entry after it");
-                    if (!entry.empty()) between.push_back(NoEntry(entryNumber, entry));
-                }
-                out.otherProblems.insert(out.otherProblems.end(), between.begin(), between.end());
-                // The comment and its entry, as one record: they are side by side in the text.
-                out.records.emplace_back(
-                    trimmed.data(), static_cast<std::size_t>(entry.data() + entry.size() - trimmed.data()));
-                out.lines.push_back(number);
-                ++entries_;
-                line_ = entryNumber + 1;
-                next = after;
+            if (!inArray_ || arrayEnd_ != 0) {
+                ++line_;
+                Line(line, trimmed, number, out);
                 continue;
             }
-            ++line_;
-            Line(line, trimmed, number, out);
+            // In the array, each line as the compiler sees it.
+            const CompiledLines before = compiled_;
+            const std::string_view code = Trimmed(compiled_.Next(line));
+            if (!ChannelComment(trimmed, code) || trimmed.find(kNoEntry) != std::string_view::npos) {
+                ++line_;
+                ArrayLine(trimmed, code, number, out);
+                continue;
+            }
+            // The channel's comment, and on a later line the entry the compiler sees.
+            std::size_t entryNumber = number, after = next;
+            std::string_view entry;
+            std::vector<std::string> between;
+            for (;;) {
+                if (!lineFrom(std::min(after, text.size()), entry, after)) {
+                    if (!atEnd) {
+                        compiled_ = before;
+                        return at;  // the entry comes with the next piece
+                    }
+                    FailAtLine(number, "a channel's comment with no entry after it");
+                }
+                ++entryNumber;
+                const std::string_view entryCode = Trimmed(compiled_.Next(entry));
+                entry = Trimmed(entry);
+                if (IsEntry(entryCode)) break;
+                if (ChannelComment(entry, entryCode) || entryCode == kArrayEnd)
+                    FailAtLine(number, "a channel's comment with no entry after it");
+                if (!entry.empty()) between.push_back(NoEntry(entryNumber, entry, entryCode));
+            }
+            out.otherProblems.insert(out.otherProblems.end(), between.begin(), between.end());
+            // The comment and its entry, as one record: they are side by side in the text.
+            out.records.emplace_back(trimmed.data(),
+                                     static_cast<std::size_t>(entry.data() + entry.size() - trimmed.data()));
+            out.lines.push_back(number);
+            ++entries_;
+            line_ = entryNumber + 1;
+            next = after;
         }
         if (!atEnd) return at;
         const std::size_t last = line_ - 1;
@@ -103,21 +115,39 @@ private:
             if (trimmed == kGuardEnd) guardEnd_ = number;
         } else if (!inArray_) {
             inArray_ = trimmed == kArrayStart;
-        } else if (trimmed == kArrayEnd) {
-            arrayEnd_ = number;
-        } else if (trimmed.starts_with(kWanted)) {  // a channel of an older file, without an entry
-            out.records.push_back(trimmed);
-            out.lines.push_back(number);
-        } else if (!trimmed.empty() && trimmed != kNoChannelEntry) {
-            out.otherProblems.push_back(NoEntry(number, trimmed));
         }
     }
 
+    // A line of the array other than a channel's comment and its entry.
+    void ArrayLine(std::string_view trimmed, std::string_view code, std::size_t number, PlanRecords& out) {
+        if (code == kArrayEnd) {
+            arrayEnd_ = number;
+        } else if (ChannelComment(trimmed, code)) {  // of an older file, without an entry
+            out.records.push_back(trimmed);
+            out.lines.push_back(number);
+        } else if (!trimmed.empty() && !(trimmed == kNoChannelEntry && !compiled_.Skipped())) {
+            out.otherProblems.push_back(NoEntry(number, trimmed, code));
+        }
+    }
+
+    // A channel's comment that the compiler passes over as a comment, not
+    // one in a region it skips.
+    bool ChannelComment(std::string_view trimmed, std::string_view code) const {
+        return trimmed.starts_with(kWanted) && code.empty() && !compiled_.Skipped();
+    }
+
+    static bool IsEntry(std::string_view code) {
+        return code.starts_with(kEntryStart) || code.starts_with(kNoRegistersName);
+    }
+
     // What the compiler sees in the array that is no entry of a channel.
-    static std::string NoEntry(std::size_t number, std::string_view trimmed) {
+    static std::string NoEntry(std::size_t number, std::string_view trimmed, std::string_view code) {
         std::string said = "line " + std::to_string(number) + ": ";
-        if (trimmed.starts_with("{") || trimmed.starts_with(kNoRegistersName))
+        if (code.starts_with("{") || code.starts_with(kNoRegistersName))
             return said += "an entry with no channel's comment before it";
+        if (code.empty() && (trimmed.find(kEntryStart) != std::string_view::npos ||
+                             trimmed.find(kNoRegistersName) != std::string_view::npos))
+            return said += "an entry that the compiler does not see (in a comment or a skipped #if)";
         (said += '"') += Visible(trimmed.substr(0, 60));
         if (trimmed.size() > 60) said += "...";
         return said += "\" in the array, which is no channel's comment or entry";
@@ -134,6 +164,7 @@ private:
     }
 
     std::size_t line_;
+    CompiledLines compiled_;  // of the array
     bool opening_ = true, inArray_ = false;
     std::size_t entries_ = 0, arrayEnd_ = 0, countLine_ = 0, guardEnd_ = 0;
     std::string count_;

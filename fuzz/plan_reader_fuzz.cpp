@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     try {
         std::istringstream input{std::string(content)};
-        plan::PlanStream file("-", &input, 1 + size % 61);
+        plan::PlanStream file("-", &input, 1 + size % 61, false);
         plan::Progress progress({}, 0, "bytes");
         plan::VerifyPlan(file, parameters, bandFor, 1, write, progress);
     } catch (const plan::PlanFormatError&) {

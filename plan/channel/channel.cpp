@@ -32,12 +32,6 @@ void Compute(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedTex
 
 }  // namespace
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wantedText,
                     ChannelResult& result) {
     Compute(panel, memo, wantedText, nullptr, result);

@@ -43,6 +43,10 @@ void ComputeChannel(CalcPanel& panel, CalculationMemo& memo, std::string_view wa
                     const Digits15& wantedDigits, ChannelResult& result);
 
 // Text without its leading and trailing blanks.
-std::string_view Trimmed(std::string_view text);
+inline std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
 
 }  // namespace kestrova::plan

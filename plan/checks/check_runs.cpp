@@ -106,7 +106,7 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
     const std::string name = options.verified == "-" ? "standard input" : "\"" + options.verified + "\"";
     VerifyResult result;
     try {
-        PlanStream plan(options.verified, io.input);
+        PlanStream plan(options.verified, io.input, PlanStream::kPiece, threads > 1);
         Progress progress(io.progress, plan.Size(), "bytes");
         // Any file is checked as a list, but with --band or made with it.
         const auto bandFor = [&](bool recordsBand) -> std::optional<Channels> {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include "files/file_fault.h"
 #include "plan/formats/format_registry.h"
@@ -22,8 +24,8 @@ bool IsBlank(char c) {
 
 }  // namespace
 
-PlanStream::PlanStream(const std::string& path, std::istream* input, std::size_t piece)
-    : path_(path), piece_(piece) {
+PlanStream::PlanStream(const std::string& path, std::istream* input, std::size_t piece, bool ahead)
+    : path_(path), piece_(piece), ahead_(ahead) {
     if (path == "-") {
         input_ = input;
     } else {
@@ -35,34 +37,49 @@ PlanStream::PlanStream(const std::string& path, std::istream* input, std::size_t
         regular_ = S_ISREG(info.st_mode);
         if (regular_) size_ = static_cast<long long>(info.st_size);
     }
-    buffer_.reserve(piece_ + kLongestRecord);
     // Blanks before the content are passed over, however many there are.
+    Piece& first = pieces_[0];
     std::size_t line = 1;
     for (;;) {
-        Fill();
+        Fill(first);
         std::size_t start = 0;
-        while (start < buffer_.size() && IsBlank(buffer_[start]))
-            if (buffer_[start++] == '\n') ++line;
-        buffer_.erase(0, start);
-        if (atEnd_ || buffer_.size() >= kRecognised) break;
+        while (start < first.size && IsBlank(first.bytes[start]))
+            if (first.bytes[start++] == '\n') ++line;
+        std::memmove(first.bytes.get(), first.bytes.get() + start, first.size - start);
+        first.size -= start;
+        if (atEnd_ || first.size >= kRecognised) break;
     }
-    reader_ = &ReaderOf(buffer_, line);
+    reader_ = &ReaderOf(first.Text(), line);
     splitter_ = reader_->Splitter(line);
+    Start(pieces_[0]);
 }
 
-void PlanStream::Fill() {
-    const std::size_t had = buffer_.size();
-    buffer_.resize(had + piece_);
+PlanStream::~PlanStream() {
+    if (job_.joinable()) job_.join();
+}
+
+void PlanStream::Reserve(Piece& piece, std::size_t capacity) {
+    if (piece.capacity >= capacity) return;
+    auto more = std::make_unique_for_overwrite<char[]>(capacity);
+    if (piece.size > 0) std::memcpy(more.get(), piece.bytes.get(), piece.size);
+    piece.bytes = std::move(more);
+    piece.capacity = capacity;
+}
+
+void PlanStream::Fill(Piece& piece) {
+    const std::size_t had = piece.size;
+    Reserve(piece, had + piece_);
+    char* const buffer = piece.bytes.get();
     std::size_t got = 0;
     if (input_ != nullptr) {
-        input_->read(buffer_.data() + had, static_cast<std::streamsize>(piece_));
+        input_->read(buffer + had, static_cast<std::streamsize>(piece_));
         got = static_cast<std::size_t>(input_->gcount());
         atEnd_ = got < piece_;
     } else if (file_.Get() >= 0) {
         // Read, never mapped: a mapped file that another process truncates
         // would end this one with SIGBUS.
         while (got < piece_) {
-            const ssize_t now = ::read(file_.Get(), buffer_.data() + had + got, piece_ - got);
+            const ssize_t now = ::read(file_.Get(), buffer + had + got, piece_ - got);
             if (now < 0 && errno == EINTR) continue;
             if (now < 0) files::Fail(path_, "read", errno);
             if (now == 0) {
@@ -74,7 +91,7 @@ void PlanStream::Fill() {
     } else {
         atEnd_ = true;  // no input at all
     }
-    buffer_.resize(had + got);
+    piece.size = had + got;
     done_ += static_cast<long long>(got);
     // A regular file that grew or shrank while it was read is no one plan.
     if (regular_ && (done_ > size_ || atEnd_)) {
@@ -84,23 +101,69 @@ void PlanStream::Fill() {
     }
 }
 
+void PlanStream::Start(Piece& piece) {
+    piece.last = atEnd_;
+    piece.records.records.clear();
+    piece.records.lines.clear();
+    piece.records.otherProblems.clear();
+    splitting_ = static_cast<std::size_t>(&piece - pieces_.data());
+    const auto split = [this, &piece] {
+        try {
+            Split(piece);
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+    };
+    if (ahead_)
+        job_ = std::thread(split);
+    else
+        split();
+}
+
+void PlanStream::Split(Piece& piece) {
+    piece.left = splitter_->Split(piece.Text(), piece.last, piece.records);
+    if (!piece.last && piece.records.records.empty() && piece.size - piece.left >= kLongestRecord)
+        FailAtLine(splitter_->Line(), "more than " + std::to_string(kLongestRecord / 1024) +
+                                          " KiB with no end of a channel's record: not a plan");
+}
+
+void PlanStream::Join() {
+    if (job_.joinable()) job_.join();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
 bool PlanStream::Next() {
-    records_.records.clear();
-    records_.lines.clear();
-    records_.otherProblems.clear();
-    while (!ended_) {
-        taken_ += splitter_->Split(std::string_view(buffer_).substr(taken_), atEnd_, records_);
-        if (atEnd_) ended_ = true;
-        if (!records_.records.empty()) return true;
-        if (ended_) break;
-        if (buffer_.size() - taken_ >= kLongestRecord)
-            FailAtLine(splitter_->Line(), "more than " + std::to_string(kLongestRecord / 1024) +
-                                              " KiB with no end of a channel's record: not a plan");
-        buffer_.erase(0, taken_);
-        taken_ = 0;
-        Fill();
+    for (;;) {
+        if (ended_) {
+            PlanRecords& end = pieces_[handed_].records;
+            end.records.clear();
+            end.lines.clear();
+            end.otherProblems.clear();
+            return false;
+        }
+        Join();
+        handed_ = splitting_;
+        Piece& got = pieces_[handed_];
+        if (got.last) {
+            ended_ = true;
+        } else {
+            // What this piece left begins the next, which is split while
+            // the caller works on this one's records.
+            Piece& next = pieces_[1 - handed_];
+            next.size = 0;
+            Reserve(next, got.size - got.left + piece_);
+            if (got.size > got.left)
+                std::memcpy(next.bytes.get(), got.bytes.get() + got.left, got.size - got.left);
+            next.size = got.size - got.left;
+            Fill(next);
+            next.records.parameters = got.records.parameters;
+            next.records.fieldOf = got.records.fieldOf;
+            next.records.fieldCount = got.records.fieldCount;
+            Start(next);
+        }
+        if (!got.records.records.empty() || !got.records.otherProblems.empty()) return true;
+        if (ended_) return false;
     }
-    return false;
 }
 
 }  // namespace kestrova::plan

@@ -170,32 +170,33 @@ VerifyResult VerifyPlan(PlanStream& plan, const MemoryPanel& parameters,
         }
         result.otherProblems += static_cast<long long>(plan.Records().otherProblems.size());
     };
-    // The parameters a file records come before its first channel.
-    bool more = plan.Next();
-    if (!more) {
-        problems();
-        FailAtLine(plan.Line(), "no channel: not a plan");
-    }
-    const PlanRecords& records = plan.Records();
     const PlanReader& reader = plan.Reader();
-    result.recordsParameters = !records.parameters.empty();
-    if (!SameParameters(records, reader, parameters, write)) {
-        result.parametersDiffer = true;
-        return result;
-    }
-    // A band's channels are checked too: those of --band, or of a header
-    // made with --band (it records FL).
-    bool recordsBand = false;
-    for (const auto& parameter : records.parameters)
-        recordsBand = recordsBand || parameter.first == Field::Fl;
-    const std::optional<Channels> band = bandFor(recordsBand);
-    std::optional<BandCheck> bandCheck;
-    if (band) bandCheck.emplace(*band, write);
-    result.asBand = band.has_value();
-    const ColumnSet held = reader.Holds(records);
     const FormatEntry& format = FormatOf(reader);
     const ColumnSet written = format.makeWriter()->Columns();
-    for (; more; more = plan.Next()) {
+    ColumnSet held = 0;
+    std::optional<Channels> band;
+    std::optional<BandCheck> bandCheck;
+    bool begun = false;
+    for (bool more = plan.Next(); more; more = plan.Next()) {
+        const PlanRecords& records = plan.Records();
+        // The parameters a file records come before its first channel.
+        if (!begun && !records.records.empty()) {
+            begun = true;
+            result.recordsParameters = !records.parameters.empty();
+            if (!SameParameters(records, reader, parameters, write)) {
+                result.parametersDiffer = true;
+                return result;
+            }
+            // A band's channels are checked too: those of --band, or of a
+            // header made with --band (it records FL).
+            bool recordsBand = false;
+            for (const auto& parameter : records.parameters)
+                recordsBand = recordsBand || parameter.first == Field::Fl;
+            band = bandFor(recordsBand);
+            if (band) bandCheck.emplace(*band, write);
+            result.asBand = band.has_value();
+            held = reader.Holds(records);
+        }
         const std::size_t count = records.records.size();
         const auto blocks = static_cast<long long>((count + kBlockRows - 1) / kBlockRows);
         long long block = 0;
@@ -243,9 +244,9 @@ VerifyResult VerifyPlan(PlanStream& plan, const MemoryPanel& parameters,
         problems();
         progress.Advance(plan.Done());
     }
-    problems();
     progress.Finish();
-    result.truncation = records.truncation;
+    if (result.channels == 0) FailAtLine(plan.Line(), "no channel: not a plan");
+    result.truncation = plan.Records().truncation;
     if (bandCheck) result.bandProblems = bandCheck->Finish();
     return result;
 }

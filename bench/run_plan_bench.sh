@@ -27,13 +27,21 @@ for format in json c-header text svg; do
 done
 # Verify and decode beside planning: the million-channel plan of each
 # readable format checked again (with --band, so every channel is looked
-# for), and the C header's entries decoded.
+# for) from the file and from a pipe, and the whole C header decoded from
+# the file and from a pipe. Each should take no longer than planning the
+# same format, in a few tens of MiB at most.
+planner() {  # STDOUT ARGS...: one run of kestrova-plan with the band's parameters
+    local out=$1
+    shift
+    "$build/bench/measure" --stdout "$out" "$build/plan/kestrova-plan" "$@" "${params[@]::${#params[@]}-1}" --fh 1000
+}
 for format in csv json c-header; do
-    rm -f "$work/band"
-    "$build/bench/measure" --stdout "$work/plan.$format" "$build/plan/kestrova-plan" "${params[@]}" --fh 1000 --format "$format" >/dev/null
-    printf '%-9s %9d channels, verify: %s\n' "$format" 1000001 \
-        "$("$build/bench/measure" --stdout /dev/null "$build/plan/kestrova-plan" "${params[@]}" --fh 1000 --verify "$work/plan.$format")"
+    planner "$work/plan.$format" --band --format "$format" >/dev/null
+    printf '%-9s %9d channels, verify file: %s\n' "$format" 1000001 \
+        "$(planner /dev/null --band --verify "$work/plan.$format")"
+    printf '%-9s %9d channels, verify pipe: %s\n' "$format" 1000001 \
+        "$(planner /dev/null --band --verify - < <(cat "$work/plan.$format"))"
 done
-grep '{ 0x' "$work/plan.c-header" > "$work/sets"
-printf '%-9s %9d entries,  decode: %s\n' c-header "$(wc -l < "$work/sets")" \
-    "$("$build/bench/measure" --stdout /dev/null "$build/plan/kestrova-plan" "${params[@]::${#params[@]}-1}" --fh 1000 --decode < "$work/sets")"
+printf '%-9s %9d entries,  decode file: %s\n' c-header 1000001 "$(planner /dev/null --decode < "$work/plan.c-header")"
+printf '%-9s %9d entries,  decode pipe: %s\n' c-header 1000001 \
+    "$(planner /dev/null --decode < <(cat "$work/plan.c-header"))"

@@ -8,11 +8,11 @@ set -euo pipefail
 
 run=(
     cmake ninja-build g++ pkg-config gzip
-    qt6-base-dev qt6-wayland libgl-dev libxcb1-dev nlohmann-json3-dev
+    qt6-base-dev qt6-wayland libgl-dev libxcb1-dev libsimdjson-dev
     fonts-liberation fonts-dejavu-core
 )
 test=(
-    clang libclang-rt-14-dev clang-format git
+    clang libclang-rt-14-dev clang-format git nlohmann-json3-dev
     googletest libgtest-dev libbenchmark-dev
     locales xvfb xauth xdotool x11-utils imagemagick weston
     desktop-file-utils appstream appstream-compose dpkg-dev librsvg2-bin libxml2-utils

@@ -211,7 +211,6 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
     EXPECT_EQ(badEscape.status, 2);
     EXPECT_TRUE(badEscape.error.starts_with("standard input line 2: a channel that is not valid JSON: "))
         << badEscape.error;
-    EXPECT_NE(badEscape.error.find("\\u"), std::string::npos) << badEscape.error;
 }
 
 // The progress line waits a second, redraws at most four times a second and

@@ -1,11 +1,13 @@
 // Reading a JSON plan: an array of one object per channel, each key the JSON
 // name of a column, in any layout another tool may give it (whitespace, key
 // order, number forms, escapes). The array is split into its objects in one
-// pass; each object is parsed by a JSON library.
-#include <nlohmann/json.hpp>
+// pass; each object is parsed, and checked whole, by simdjson.
+#include <simdjson.h>
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "plan/channel/channel.h"
@@ -25,70 +27,92 @@ const ColumnInfo* ColumnOfKey(std::string_view key) {
     return nullptr;
 }
 
-// One channel's object, read from the JSON parser's events: each key of a
-// column takes its value's text (a number as it is written, a flag as "1" or
-// "0"), without a document being built.
-class RecordEvents final : public nlohmann::json_sax<nlohmann::json> {
-public:
-    RecordEvents(std::size_t line, PlanRow& row) : line_(line), row_(row) {}
-
-    bool start_object(std::size_t) override {
-        if (++depth_ > 1) column_ = nullptr;  // an object inside: no column's value
-        return true;
-    }
-    bool end_object() override {
-        --depth_;
-        return true;
-    }
-    bool start_array(std::size_t) override {
-        if (depth_ == 0) FailAtLine(line_, "an array where a channel's object should be");
-        ++depth_;
-        column_ = nullptr;
-        return true;
-    }
-    bool end_array() override {
-        --depth_;
-        return true;
-    }
-    bool key(string_t& key) override {
-        column_ = depth_ == 1 ? ColumnOfKey(key) : nullptr;
-        return true;
-    }
-    bool string(string_t& text) override { return Take(text); }
-    bool boolean(bool value) override { return Take(value ? kYes : kNo); }
-    bool number_integer(number_integer_t value) override { return Take(std::to_string(value)); }
-    bool number_unsigned(number_unsigned_t value) override { return Take(std::to_string(value)); }
-    bool number_float(number_float_t, const string_t& written) override { return Take(written); }
-    bool null() override {
-        column_ = nullptr;  // a column without a value
-        return true;
-    }
-    bool binary(binary_t&) override { return true; }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& wrong) override {
-        // The parser's words without its "[json.exception.parse_error.101] " tag.
-        std::string_view words = wrong.what();
-        if (const std::size_t tag = words.find("] "); tag != std::string_view::npos)
-            words.remove_prefix(tag + 2);
-        FailAtLine(line_, "a channel that is not valid JSON: " + std::string(words));
-    }
-
-private:
-    bool Take(std::string_view text) {
-        if (column_ != nullptr && depth_ == 1) row_.Set(column_->column, text);
-        column_ = nullptr;
-        return true;
-    }
-    std::size_t line_;
-    PlanRow& row_;
-    const ColumnInfo* column_ = nullptr;
-    int depth_ = 0;
+// What reading a channel's object keeps on its thread: the parser, and the
+// object with the padding the parser reads past its end.
+struct JsonScratch final : ReaderScratch {
+    simdjson::ondemand::parser parser;
+    std::string padded;
 };
 
-// Reads one channel's object; raises PlanFormatError naming the line.
-void ReadRecord(std::string_view record, std::size_t line, PlanRow& row) {
+[[noreturn]] void NotJson(std::size_t line, simdjson::error_code error) {
+    FailAtLine(line, "a channel that is not valid JSON: " + std::string(simdjson::error_message(error)));
+}
+
+// The text of a value, each checked whole (an object's or array's values
+// too): a number as it is written, a flag as "1" or "0"; none for null, an
+// object or an array.
+std::optional<std::string_view> ValueText(simdjson::ondemand::value value, std::size_t line) {
+    simdjson::ondemand::json_type type{};
+    if (const auto error = value.type().get(type)) NotJson(line, error);
+    switch (type) {
+        case simdjson::ondemand::json_type::string: {
+            std::string_view text;
+            if (const auto error = value.get_string().get(text)) NotJson(line, error);
+            return text;
+        }
+        case simdjson::ondemand::json_type::number: {
+            std::string_view written = value.raw_json_token();
+            while (!written.empty() && IsBlank(written.back())) written.remove_suffix(1);
+            double number = 0;
+            if (const auto error = value.get_double().get(number)) NotJson(line, error);
+            return written;
+        }
+        case simdjson::ondemand::json_type::boolean: {
+            bool flag = false;
+            if (const auto error = value.get_bool().get(flag)) NotJson(line, error);
+            return flag ? kYes : kNo;
+        }
+        case simdjson::ondemand::json_type::null: {
+            bool null = false;
+            if (const auto error = value.is_null().get(null)) NotJson(line, error);
+            if (!null) NotJson(line, simdjson::N_ATOM_ERROR);
+            return std::nullopt;
+        }
+        case simdjson::ondemand::json_type::object: {
+            simdjson::ondemand::object object;
+            if (const auto error = value.get_object().get(object)) NotJson(line, error);
+            for (auto field : object) {
+                simdjson::ondemand::value inner;
+                if (const auto error = field.value().get(inner)) NotJson(line, error);
+                ValueText(inner, line);
+            }
+            return std::nullopt;
+        }
+        case simdjson::ondemand::json_type::array: {
+            simdjson::ondemand::array array;
+            if (const auto error = value.get_array().get(array)) NotJson(line, error);
+            for (auto element : array) {
+                simdjson::ondemand::value inner;
+                if (const auto error = element.get(inner)) NotJson(line, error);
+                ValueText(inner, line);
+            }
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// Reads one channel's object: each key of a column takes its value's text.
+// Raises PlanFormatError naming the line.
+void ReadRecord(std::string_view record, std::size_t line, JsonScratch& scratch, PlanRow& row) {
     row.Clear();
-    RecordEvents events(line, row);
-    nlohmann::json::sax_parse(record.begin(), record.end(), &events);
+    scratch.padded.assign(record);
+    scratch.padded.append(simdjson::SIMDJSON_PADDING, ' ');
+    simdjson::ondemand::document document;
+    if (const auto error =
+            scratch.parser.iterate(scratch.padded.data(), record.size(), scratch.padded.size()).get(document))
+        NotJson(line, error);
+    simdjson::ondemand::object object;
+    if (const auto error = document.get_object().get(object)) NotJson(line, error);
+    for (auto field : object) {
+        std::string_view key;
+        if (const auto error = field.unescaped_key().get(key)) NotJson(line, error);
+        const ColumnInfo* column = ColumnOfKey(key);
+        simdjson::ondemand::value value;
+        if (const auto error = field.value().get(value)) NotJson(line, error);
+        const std::optional<std::string_view> text = ValueText(value, line);
+        if (column != nullptr && text) row.Set(column->column, *text);
+    }
     if (!row.Has(Column::Wanted)) FailAtLine(line, "a channel with no \"wanted\"");
 }
 
@@ -215,8 +239,9 @@ public:
         return std::make_unique<JsonSplitter>(firstLine);
     }
 
-    void Read(const PlanRecords& in, std::size_t i, RowScratch&, PlanRow& row) const override {
-        ReadRecord(in.records[i], in.lines[i], row);
+    void Read(const PlanRecords& in, std::size_t i, RowScratch& scratch, PlanRow& row) const override {
+        if (!scratch.reader) scratch.reader = std::make_unique<JsonScratch>();
+        ReadRecord(in.records[i], in.lines[i], static_cast<JsonScratch&>(*scratch.reader), row);
     }
 
     std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {

@@ -49,11 +49,17 @@ private:
     std::array<bool, kColumnCount> present_{};
 };
 
+// What a format's reader keeps from one row to the next beyond fields.
+struct ReaderScratch {
+    virtual ~ReaderScratch() = default;
+};
+
 // What reading rows needs from one row to the next, kept by the reader's
 // thread so that its memory is kept too.
 struct RowScratch {
     std::vector<std::string_view> fields;
     std::vector<std::string> unquoted;
+    std::unique_ptr<ReaderScratch> reader;
 };
 
 // The longest record (a line of CSV or of a C header, a channel's JSON

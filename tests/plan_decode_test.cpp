@@ -213,6 +213,24 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
         << badEscape.error;
 }
 
+// Decoded on any number of threads, the input gives the same bytes, and a
+// line that is no set ends the run after the rows of the lines before it.
+TEST_F(Decode, ThreadsGiveTheSameRowsAndStopAtTheSameLine) {
+    std::string header = Plan({"--band", "--step", "0.01", "--format", "c-header"}).out;
+    header.insert(header.rfind("\n};") + 1, "    { 0x0014, 0x10, 0xzz },\n");
+    std::string first;
+    for (const char* threads : {"1", "2", "3"}) {
+        const Outcome run =
+            Plan({"--step", "0.01", "--format", "json", "--threads", threads, "--decode"}, header);
+        EXPECT_EQ(run.status, 2) << threads;
+        EXPECT_TRUE(run.error.starts_with("line 20029: \"0xzz\" is not hexadecimal")) << run.error;
+        if (first.empty()) first = run.out;
+        EXPECT_TRUE(run.out == first) << threads << " threads";
+    }
+    EXPECT_TRUE(first.starts_with("[\n  {\"Rt\": \"03E8\"")) << first.substr(0, 80);
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 10001) << "every entry of the band";
+}
+
 // The progress line waits a second, redraws at most four times a second and
 // is erased at the end; with nowhere to show it, there is none.
 TEST(Progress, OnlyOnATerminalAndOnlyForLongWork) {

@@ -14,6 +14,7 @@
 #include "plan/formats/format_registry.h"
 #include "plan/readers/compiled_lines.h"
 #include "plan/readers/plan_file.h"
+#include "plan/run/block_pipeline.h"
 #include "plan/run/channels.h"
 #include "plan/run/progress.h"
 #include "settings/settings_file.h"
@@ -39,9 +40,72 @@ bool NextLine(std::istream& input, std::vector<char>& buffer, std::string& line,
     return true;
 }
 
+// Input lines that may hold register sets, a batch at a time, their texts
+// side by side.
+struct SetLines {
+    std::string texts;
+    std::vector<std::size_t> ends;     // of each line's text
+    std::vector<std::size_t> numbers;  // each line's number in the input
+    std::string_view operator[](std::size_t i) const {
+        const std::size_t start = i == 0 ? 0 : ends[i - 1];
+        return std::string_view(texts).substr(start, ends[i] - start);
+    }
+};
+
+// The rows of a block of lines; its first set too, which opens the rows of
+// all when no set came before it (JSON's array begins so).
+struct SetBlock {
+    std::string text;
+    long long sets = 0, problems = 0;
+    std::optional<DecodedSet> first;
+    std::size_t firstLength = 0;
+    std::optional<std::string> failure;  // a line that is no register set
+};
+
+constexpr std::size_t kBlockLines = 1024, kBatchLines = 64 * kBlockLines, kBatchBytes = std::size_t{1} << 20;
+
+// Reads the next batch of lines; false when there are none. The entries
+// as the compiler sees them; of a whole C header this program wrote, those
+// of its array only.
+class SetLineReader {
+public:
+    explicit SetLineReader(std::istream& input) : input_(input) {}
+    bool Next(SetLines& lines) {
+        lines.texts.clear();
+        lines.ends.clear();
+        lines.numbers.clear();
+        while (lines.ends.size() < kBatchLines && lines.texts.size() < kBatchBytes &&
+               NextLine(input_, buffer_, line_, number_ + 1)) {
+            ++number_;
+            if (number_ == 1 && Trimmed(line_).starts_with(Trimmed(c_header::kOpening)))
+                part_ = Part::Opening;
+            const std::string_view code = compiled_.Next(line_);
+            if (part_ == Part::Opening && Trimmed(code) == c_header::kArrayStart) {
+                part_ = Part::Array;
+            } else if (part_ == Part::Array && Trimmed(code) == c_header::kArrayEnd) {
+                part_ = Part::End;
+            } else if (part_ == Part::Sets || part_ == Part::Array) {
+                lines.texts += code;
+                lines.ends.push_back(lines.texts.size());
+                lines.numbers.push_back(number_);
+            }
+        }
+        return !lines.ends.empty();
+    }
+
+private:
+    std::istream& input_;
+    CompiledLines compiled_;
+    std::vector<char> buffer_;
+    std::string line_;
+    std::size_t number_ = 0;
+    enum class Part { Sets, Opening, Array, End } part_ = Part::Sets;
+};
+
 }  // namespace
 
-int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanIo& io, std::string& error) {
+int RunDecode(const Options& options, const MemoryPanel& parameters, unsigned threads, const PlanIo& io,
+              std::string& error) {
     const Decoder decoder(parameters);
     const FormatEntry& format =
         options.format != nullptr ? *options.format : DefaultFormat(io.outputIsTerminal);
@@ -50,46 +114,68 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanI
     std::string out;
     writer->Begin(out);
     long long sets = 0, problems = 0;
-    const auto take = [&](std::string_view text, const std::string& where, bool fromArgument) {
+    // The sets on the command line, each of which must be one.
+    for (const std::string& given : options.frequencies) {
         std::optional<RegisterSet> set;
         try {
-            set = ReadRegisterSet(text);
+            set = ReadRegisterSet(given);
         } catch (const std::invalid_argument& wrong) {
-            throw UsageError(where + ": " + wrong.what());
+            throw UsageError("set \"" + given + "\": " + wrong.what());
         }
-        if (!set) {
-            if (fromArgument) throw UsageError(where + ": no register set");
-            return;
-        }
+        if (!set) throw UsageError("set \"" + given + "\": no register set");
         const DecodedSet decoded = decoder.Decode(*set);
-        writer->Row(decoded, sets == 0, out);
-        ++sets;
+        writer->Row(decoded, sets++ == 0, out);
         problems += decoded.problems.empty() ? 0 : 1;
-        if (out.size() > (1 << 16)) {
-            progress.Finish();  // the report goes on a line of its own
-            io.write(out);
-            out.clear();
-        }
-        progress.Advance(sets);
-    };
-    for (std::size_t i = 0; i < options.frequencies.size(); ++i)
-        take(options.frequencies[i], "set \"" + options.frequencies[i] + "\"", true);
+    }
+    io.write(out);
+    out.clear();
+    // Those of the input, one a line, decoded in blocks on every thread.
+    SetLines lines;
     if (options.frequencies.empty() && io.input != nullptr) {
-        // The entries as the compiler sees them; of a whole C header that
-        // this program wrote, those of its array only.
-        CompiledLines compiled;
-        std::vector<char> buffer;
-        std::string line;
-        enum class Part { Sets, Opening, Array, End } part = Part::Sets;
-        for (std::size_t number = 1; NextLine(*io.input, buffer, line, number); ++number) {
-            if (number == 1 && Trimmed(line).starts_with(Trimmed(c_header::kOpening))) part = Part::Opening;
-            const std::string_view code = compiled.Next(line);
-            if (part == Part::Opening && Trimmed(code) == c_header::kArrayStart)
-                part = Part::Array;
-            else if (part == Part::Array && Trimmed(code) == c_header::kArrayEnd)
-                part = Part::End;
-            else if (part == Part::Sets || part == Part::Array)
-                take(code, "line " + std::to_string(number), false);
+        SetLineReader reader(*io.input);
+        while (reader.Next(lines)) {
+            const auto blocks = static_cast<long long>((lines.ends.size() + kBlockLines - 1) / kBlockLines);
+            RunInOrder<SetBlock>(
+                blocks, threads, [] { return 0; },
+                [&](int, long long index, SetBlock& block) {
+                    block = SetBlock{};
+                    const std::size_t first = static_cast<std::size_t>(index) * kBlockLines;
+                    for (std::size_t i = first; i < std::min(lines.ends.size(), first + kBlockLines); ++i) {
+                        std::optional<RegisterSet> set;
+                        try {
+                            set = ReadRegisterSet(lines[i]);
+                        } catch (const std::invalid_argument& wrong) {
+                            block.failure = "line " + std::to_string(lines.numbers[i]) + ": " + wrong.what();
+                            return;
+                        }
+                        if (!set) continue;
+                        const DecodedSet decoded = decoder.Decode(*set);
+                        const std::size_t before = block.text.size();
+                        writer->Row(decoded, false, block.text);
+                        if (block.sets++ == 0) {
+                            block.first = decoded;
+                            block.firstLength = block.text.size() - before;
+                        }
+                        block.problems += decoded.problems.empty() ? 0 : 1;
+                    }
+                },
+                [&](const SetBlock& block) {
+                    if (!block.text.empty()) {
+                        progress.Finish();  // the rows go on lines of their own
+                        std::string_view rows = block.text;
+                        if (sets == 0) {  // the first set of all
+                            std::string head;
+                            writer->Row(*block.first, true, head);
+                            io.write(head);
+                            rows.remove_prefix(block.firstLength);
+                        }
+                        io.write(rows);
+                    }
+                    sets += block.sets;
+                    problems += block.problems;
+                    progress.Advance(sets);
+                    if (block.failure) throw UsageError(*block.failure);
+                });
         }
     }
     progress.Finish();

@@ -9,11 +9,12 @@
 
 namespace kestrova::plan {
 
-// Decodes the SETs on the command line, or one a line from standard input,
-// and writes a row for each. 0 when every set agrees, 1 (with the count in
+// Decodes the SETs on the command line, or one a line from standard input
+// (in blocks on threads threads), and writes a row for each. 0 when every set agrees, 1 (with the count in
 // error) when any has a problem; raises UsageError naming the argument or
 // the input line of a text that is no register set.
-int RunDecode(const Options& options, const MemoryPanel& parameters, const PlanIo& io, std::string& error);
+int RunDecode(const Options& options, const MemoryPanel& parameters, unsigned threads, const PlanIo& io,
+              std::string& error);
 
 // Verifies the plan file (or standard input for "-"). 0 when every channel
 // agrees, 1 (with the count in error) when any differs or the file records

@@ -29,7 +29,7 @@ int Run(const std::vector<std::string>& args, const PlanIo& io, std::string& err
     const MemoryPanel parameters = Parameters(options);
     const unsigned cores = std::max(1u, std::min(kMostDefaultThreads, std::thread::hardware_concurrency()));
     const unsigned threads = options.threads != 0 ? options.threads : cores;
-    if (options.mode == Mode::Decode) return RunDecode(options, parameters, io, error);
+    if (options.mode == Mode::Decode) return RunDecode(options, parameters, threads, io, error);
     if (options.mode == Mode::Verify) return RunVerify(options, parameters, threads, io, error);
 
     return RunPlanning(options, parameters, threads, io);

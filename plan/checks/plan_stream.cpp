@@ -121,10 +121,17 @@ void PlanStream::Start(Piece& piece) {
 }
 
 void PlanStream::Split(Piece& piece) {
+    const auto tooLong = [](std::size_t line) {
+        FailAtLine(line, "more than " + std::to_string(kLongestRecord / 1024) +
+                             " KiB with no end of a channel's record: not a plan");
+    };
     piece.left = splitter_->Split(piece.Text(), piece.last, piece.records);
     if (!piece.last && piece.records.records.empty() && piece.size - piece.left >= kLongestRecord)
-        FailAtLine(splitter_->Line(), "more than " + std::to_string(kLongestRecord / 1024) +
-                                          " KiB with no end of a channel's record: not a plan");
+        tooLong(splitter_->Line());
+    // However it fell into pieces.
+    const PlanRecords& records = piece.records;
+    for (std::size_t i = 0; i < records.records.size(); ++i)
+        if (records.records[i].size() > kLongestRecord) tooLong(records.lines[i]);
 }
 
 void PlanStream::Join() {

@@ -20,7 +20,7 @@
 namespace kestrova::plan {
 namespace {
 
-constexpr std::size_t kBlockRows = 2048;
+constexpr std::size_t kBlockRows = 512;
 
 struct Block {
     std::string text;

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "core/calculation.h"
+#include "plan/channel/channel.h"
 #include "plan/channel/columns.h"
 #include "plan/checks/plan_stream.h"
 #include "plan/formats/format_registry.h"
+#include "plan/readers/compiled_lines.h"
 #include "plan/readers/register_set.h"
 #include "plan/run/block_pipeline.h"
 
@@ -130,6 +132,32 @@ TEST(PlanReaders, PiecesOfAnySizeReadTheSame) {
         const std::string whole = read(1 << 20);
         for (const std::size_t piece : {1U, 2U, 7U, 64U})
             EXPECT_EQ(read(piece), whole) << piece << " " << text;
+    }
+}
+
+// What the compiler sees of each line: comments, even across lines, become
+// a space; a region of #if 0 up to its #else or #endif is nothing, however
+// deeply nested; a "/*" inside a string is no comment.
+TEST(PlanReaders, CompiledLinesAreWhatTheCompilerSees) {
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<std::string> seen;  // trimmed
+    };
+    const Case cases[] = {
+        {{"{ 1 }, /* a", "{ 2 }", "b */ { 3 },", "// { 4 }"}, {"{ 1 },", "", "{ 3 },", ""}},
+        {{"#if 0", "{ 1 }", "#if 1", "{ 2 }", "#endif", "#else", "{ 3 }", "#endif", "{ 4 }"},
+         {"#if 0", "", "", "", "", "#else", "{ 3 }", "#endif", "{ 4 }"}},
+        {{"#ifdef X", "{ 1 }", "#elif 1", "{ 2 }", "#else", "{ 3 }", "#endif"},
+         {"#ifdef X", "{ 1 }", "#elif 1", "", "", "", "#endif"}},
+        {{"#if 0", "#elif 0", "{ 1 }", "#elif 2", "{ 2 }", "#endif"},
+         {"#if 0", "", "", "#elif 2", "{ 2 }", "#endif"}},
+        {{"\"/*\" { 1 }", "'\"' /* x */ { 2 }", "# if 0 /* c */", "{ 3 }", "#endif"},
+         {"\"/*\" { 1 }", "'\"'   { 2 }", "# if 0", "", "#endif"}},
+    };
+    for (const Case& c : cases) {
+        plan::CompiledLines compiled;
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            EXPECT_EQ(plan::Trimmed(compiled.Next(c.lines[i])), c.seen[i]) << c.lines[i];
     }
 }
 

@@ -18,10 +18,6 @@ namespace {
 // Enough of the start to recognise any format by.
 constexpr std::size_t kRecognised = 256;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
-}
-
 }  // namespace
 
 PlanStream::PlanStream(const std::string& path, std::istream* input, std::size_t piece, bool ahead)
@@ -103,9 +99,6 @@ void PlanStream::Fill(Piece& piece) {
 
 void PlanStream::Start(Piece& piece) {
     piece.last = atEnd_;
-    piece.records.records.clear();
-    piece.records.lines.clear();
-    piece.records.otherProblems.clear();
     splitting_ = static_cast<std::size_t>(&piece - pieces_.data());
     const auto split = [this, &piece] {
         try {
@@ -163,9 +156,7 @@ bool PlanStream::Next() {
                 std::memcpy(next.bytes.get(), got.bytes.get() + got.left, got.size - got.left);
             next.size = got.size - got.left;
             Fill(next);
-            next.records.parameters = got.records.parameters;
-            next.records.fieldOf = got.records.fieldOf;
-            next.records.fieldCount = got.records.fieldCount;
+            next.records.Continue(got.records);
             Start(next);
         }
         if (!got.records.records.empty() || !got.records.otherProblems.empty()) return true;

@@ -106,6 +106,9 @@ private:
             if (field < 0 && !column.csv.empty() && column.check != Check::None)
                 FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
         }
+        out.csvAsWritten =
+            std::equal(names.begin(), names.end(), kCsvColumns.begin(), kCsvColumns.end(),
+                       [](const std::string& name, const ColumnInfo& column) { return name == column.csv; });
         header_ = false;
     }
 
@@ -124,16 +127,10 @@ public:
     }
 
     std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {
-        // The planner's header: the CSV columns, in their order.
-        if (in.fieldCount != kCsvColumns.size()) return std::nullopt;
-        for (std::size_t field = 0; field < kCsvColumns.size(); ++field)
-            if (in.fieldOf[static_cast<std::size_t>(kCsvColumns[field].column)] != static_cast<int>(field))
-                return std::nullopt;
+        if (!in.csvAsWritten) return std::nullopt;
         const std::string_view record = in.records[i];
-        const std::string_view wanted = record.substr(0, record.find(','));
-        if (in.fieldOf[static_cast<std::size_t>(Column::Wanted)] != 0 ||
-            wanted.find('"') != std::string_view::npos)
-            return std::nullopt;
+        const std::string_view wanted = record.substr(0, record.find(','));  // the first column's
+        if (wanted.find('"') != std::string_view::npos) return std::nullopt;
         return wanted;
     }
 

@@ -16,10 +16,6 @@
 namespace kestrova::plan {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
-}
-
 // The column of a JSON key, or none.
 const ColumnInfo* ColumnOfKey(std::string_view key) {
     for (const ColumnInfo& column : kColumns)

@@ -29,11 +29,10 @@ struct PlanFormatError : std::runtime_error {
 // Raises PlanFormatError "line N: what".
 [[noreturn]] void FailAtLine(std::size_t line, const std::string& what);
 
-// The line of content[at], counting on from a known earlier position.
-std::size_t LineAt(std::string_view content, std::size_t from, std::size_t fromLine, std::size_t at);
-
-// Where a file's content begins, past blanks and empty lines.
-std::size_t ContentStart(std::string_view content);
+// A blank between the parts of a plan: space, tab, line end.
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
 
 // One channel as the file holds it: the text of each column it has.
 class PlanRow {
@@ -75,11 +74,25 @@ struct PlanRecords {
     std::vector<std::pair<Field, std::string>> parameters;  // those the file records, as text, once each
     std::array<int, kColumnCount> fieldOf{};                // CSV: each column's field, -1 for none
     std::size_t fieldCount = 0;                             // CSV: the fields of the header
+    bool csvAsWritten = false;  // CSV: the header is the planner's own, column for column
     // Where the file ends before its own end (a table cut short), in words.
     std::optional<std::string> truncation;
     // What the piece says that no channel's record shows: an entry of no
     // channel, a count that disagrees, for example.
     std::vector<std::string> otherProblems;
+
+    // Begins the next piece of the same file: no record or problem yet,
+    // what the file showed before it kept.
+    void Continue(const PlanRecords& before) {
+        records.clear();
+        lines.clear();
+        otherProblems.clear();
+        truncation.reset();
+        parameters = before.parameters;
+        fieldOf = before.fieldOf;
+        fieldCount = before.fieldCount;
+        csvAsWritten = before.csvAsWritten;
+    }
 };
 
 // Splits one file, piece after piece, into its records.

@@ -7,7 +7,6 @@
 // of each in a column with its registers on hover.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -21,69 +20,15 @@
 #include "plan/channel/columns.h"
 #include "plan/channel/text_escapes.h"
 #include "plan/formats/channel_writer.h"
+#include "plan/formats/svg_columns.h"
 
 namespace kestrova::plan {
 namespace {
 
-constexpr int kPlotLeft = 110, kPlotWidth = 1040, kWidth = 1200;
+using namespace svg;
+
+constexpr int kPlotLeft = 110, kWidth = 1200;
 constexpr int kPanelHeight = 200, kPanelGap = 40, kFirstPanelTop = 110;
-constexpr std::size_t kFaultKinds = 3;
-enum : std::uint8_t { kOk, kMismatch, kFault };
-
-// A channel as a block carries it to the picture, followed by its label.
-struct Record {
-    double wanted, error;
-    std::int32_t c, g;
-    std::uint8_t kind, faultKind;
-    std::uint32_t labelSize;
-};
-
-struct Range {
-    double low = std::numeric_limits<double>::infinity(), high = -std::numeric_limits<double>::infinity();
-    void Add(double value) { low = std::min(low, value), high = std::max(high, value); }
-    bool Empty() const { return low > high; }
-};
-
-// One pixel column of the picture.
-struct PixelColumn {
-    Range error, c, g;
-    double mismatchError = 0;
-    std::string mismatchLabel, faultLabel;  // the first of each
-    std::uint8_t faultKind = 0;
-};
-
-// Numbers for people: ten significant digits at most, never "-0".
-std::string Number(double value) {
-    char text[32];
-    const char* end =
-        std::to_chars(text, text + sizeof text, value == 0 ? 0.0 : value, std::chars_format::general, 10).ptr;
-    return std::string(text, static_cast<std::size_t>(end - text));
-}
-
-// Ticks at 1, 2 or 5 times a power of ten, about six over the range.
-std::vector<double> Ticks(Range range) {
-    const double step0 = (range.high - range.low) / 6;
-    const double power = std::pow(10, std::floor(std::log10(step0)));
-    const double step = power * (step0 / power < 1.5   ? 1
-                                 : step0 / power < 3.5 ? 2
-                                 : step0 / power < 7.5 ? 5
-                                                       : 10);
-    std::vector<double> ticks;
-    for (double k = std::ceil(range.low / step); k * step <= range.high + step * 1e-9; ++k)
-        ticks.push_back(k * step);
-    return ticks;
-}
-
-// A range that a panel can show: widened where all its values are one.
-Range Shown(Range range) {
-    if (range.Empty()) return {0, 1};
-    if (range.high - range.low <= std::abs(range.high) * 1e-12) {
-        const double half = std::max(std::abs(range.low) * 1e-3, 1.0);
-        return {range.low - half, range.high + half};
-    }
-    return range;
-}
-
 class SvgWriter final : public ChannelWriter {
 public:
     ColumnSet Columns() const override { return ColumnBit(Column::Wanted) | ColumnBit(Column::Fault); }
@@ -91,7 +36,7 @@ public:
 
     void Begin(const Provenance& provenance, std::string&) const override {
         provenance_ = provenance;
-        if (provenance.band) x_ = Shown({provenance.band->first, provenance.band->last});
+        if (provenance.band) picture_.x = Shown({provenance.band->first, provenance.band->last});
     }
 
     // Runs on the workers: the channel as a record.
@@ -128,49 +73,17 @@ public:
         while (rows.size() >= sizeof(Record)) {
             Record record;
             std::memcpy(&record, rows.data(), sizeof record);
-            const std::string_view label = rows.substr(sizeof record, record.labelSize);
+            picture_.Add(record, rows.substr(sizeof record, record.labelSize));
             rows.remove_prefix(sizeof record + record.labelSize);
-            if (x_.Empty())
-                kept_.emplace_back(record, std::string(label));  // a list: placed once its range is known
-            else
-                Place(record, label);
         }
     }
 
     void End(long long, long long, std::string& out) const override {
-        if (x_.Empty()) {
-            Range wanted;
-            for (const auto& [record, label] : kept_)
-                if (!std::isnan(record.wanted)) wanted.Add(record.wanted);
-            x_ = Shown(wanted);
-            for (const auto& [record, label] : kept_) Place(record, label);
-        }
+        picture_.Finish();
         Draw(out);
     }
 
 private:
-    void Place(const Record& record, std::string_view label) const {
-        ++channels_;
-        if (std::isnan(record.wanted)) {
-            ++faults_[record.faultKind % kFaultKinds];
-            return;
-        }
-        const double t = (record.wanted - x_.low) / (x_.high - x_.low);
-        const auto i = static_cast<std::size_t>(std::clamp(t * kPlotWidth, 0.0, kPlotWidth - 1.0));
-        PixelColumn& column = columns_[i];
-        if (record.kind == kFault) {
-            ++faults_[record.faultKind % kFaultKinds];
-            if (column.faultLabel.empty()) column.faultLabel = label, column.faultKind = record.faultKind;
-            return;
-        }
-        column.error.Add(record.error), column.c.Add(record.c), column.g.Add(record.g);
-        errors_.Add(record.error), c_.Add(record.c), g_.Add(record.g);
-        if (std::abs(record.error) > largest_) largest_ = std::abs(record.error), largestAt_ = record.wanted;
-        if (record.kind != kMismatch) return;
-        ++mismatches_;
-        if (column.mismatchLabel.empty()) column.mismatchLabel = label, column.mismatchError = record.error;
-    }
-
     double X(std::size_t column) const { return kPlotLeft + static_cast<double>(column) + 0.5; }
 
     void Text(std::string& out, const char* attributes, std::string_view text) const {
@@ -179,16 +92,6 @@ private:
         out += '>';
         AppendXmlText(out, text);
         out += "</text>\n";
-    }
-
-    std::string Counts() const {
-        const long long faults = faults_[0] + faults_[1] + faults_[2];
-        std::string counts = std::to_string(channels_) + (channels_ == 1 ? " channel, " : " channels, ") +
-                             std::to_string(mismatches_) + " missing by more than " +
-                             NumberText(formulas::kMismatchTolerance) + ", " + std::to_string(faults) +
-                             (faults == 1 ? " fault" : " faults");
-        if (largest_ >= 0) counts += "; largest |error| " + Number(largest_) + " at " + Number(largestAt_);
-        return counts;
     }
 
     // One panel: frame, ticks, the data as a stroke a pixel column, marks.
@@ -229,8 +132,8 @@ private:
         // one value shows; columns with channels apart are joined by a line
         // from middle to middle, as a sparse band's channels are.
         std::optional<std::pair<std::size_t, double>> previous;
-        for (std::size_t i = 0; i < columns_.size(); ++i) {
-            const Range& r = columns_[i].*range;
+        for (std::size_t i = 0; i < picture_.columns.size(); ++i) {
+            const Range& r = picture_.columns[i].*range;
             if (r.Empty()) continue;
             const double y1 = y(r.high), y2 = y(r.low), middle = (y1 + y2) / 2;
             if (previous && previous->first + 1 < i) {
@@ -256,8 +159,8 @@ private:
         // to the one before: that one covers it.
         constexpr std::size_t kMarkWidth = 9;
         std::size_t nextFault = 0, nextMismatch = 0;
-        for (std::size_t i = 0; i < columns_.size(); ++i) {
-            const PixelColumn& column = columns_[i];
+        for (std::size_t i = 0; i < picture_.columns.size(); ++i) {
+            const PixelColumn& column = picture_.columns[i];
             const std::string x = Number(X(i));
             if (!column.faultLabel.empty() && i >= nextFault) {
                 nextFault = i + kMarkWidth;
@@ -288,7 +191,8 @@ private:
         const std::string what =
             "Error of the achieved frequency, DAC code C and gain code G over the wanted "
             "frequency" +
-            (x_.Empty() ? std::string() : " from " + Number(x_.low) + " to " + Number(x_.high));
+            (picture_.x.Empty() ? std::string()
+                                : " from " + Number(picture_.x.low) + " to " + Number(picture_.x.high));
         out +=
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
             "version=\"1.1\" width=\"" +
@@ -297,7 +201,7 @@ private:
             "\" role=\"img\" aria-labelledby=\"title desc\">\n<title id=\"title\">";
         AppendXmlText(out, what);
         out += "</title>\n<desc id=\"desc\">";
-        AppendXmlText(out, Counts() + ". Made by " + made);
+        AppendXmlText(out, picture_.Counts() + ". Made by " + made);
         out += "</desc>\n<metadata><plan xmlns=\"https://kestrova.org/2026/plan\" program=\"";
         AppendXmlText(out, provenance_.program);
         out += "\">";
@@ -331,17 +235,18 @@ private:
                  heading.substr(at, end - at));
             at = end + 1;
         }
-        Text(out, ("x=\"16\" y=\"" + std::to_string(line + 4) + "\"").c_str(), Counts());
-        Panel(out, kFirstPanelTop, "Fout \u2212 Wanted Fout", &PixelColumn::error, errors_, true);
-        Panel(out, kFirstPanelTop + kPanelHeight + kPanelGap, "C", &PixelColumn::c, c_, false);
-        Panel(out, kFirstPanelTop + 2 * (kPanelHeight + kPanelGap), "G", &PixelColumn::g, g_, false);
+        Text(out, ("x=\"16\" y=\"" + std::to_string(line + 4) + "\"").c_str(), picture_.Counts());
+        Panel(out, kFirstPanelTop, "Fout \u2212 Wanted Fout", &PixelColumn::error, picture_.errors, true);
+        Panel(out, kFirstPanelTop + kPanelHeight + kPanelGap, "C", &PixelColumn::c, picture_.c, false);
+        Panel(out, kFirstPanelTop + 2 * (kPanelHeight + kPanelGap), "G", &PixelColumn::g, picture_.g, false);
         const int axis = kFirstPanelTop + 3 * kPanelHeight + 2 * kPanelGap;
-        if (!x_.Empty())
-            for (const double tick : Ticks(x_))
+        if (!picture_.x.Empty())
+            for (const double tick : Ticks(picture_.x))
                 Text(out,
                      ("class=\"tick\" text-anchor=\"middle\" x=\"" +
-                      Number(kPlotLeft + (tick - x_.low) / (x_.high - x_.low) * kPlotWidth) + "\" y=\"" +
-                      std::to_string(axis + 16) + "\"")
+                      Number(kPlotLeft +
+                             (tick - picture_.x.low) / (picture_.x.high - picture_.x.low) * kPlotWidth) +
+                      "\" y=\"" + std::to_string(axis + 16) + "\"")
                          .c_str(),
                      Number(tick));
         Text(out,
@@ -353,26 +258,20 @@ private:
         std::string legend = "green band: within \u00b1" + NumberText(formulas::kMismatchTolerance) +
                              "; pink diamond: a channel that misses by more";
         for (std::size_t kind = 0; kind < kFaultKinds; ++kind)
-            if (faults_[kind] > 0)
+            if (picture_.faults[kind] > 0)
                 legend += std::string("; ") +
                           (kind == 0   ? "red \u00d7"
                            : kind == 1 ? "red +"
                                        : "red \u25b3") +
                           ": " + FaultWords(static_cast<FaultKind>(kind)) + " (" +
-                          std::to_string(faults_[kind]) + ")";
+                          std::to_string(picture_.faults[kind]) + ")";
         Text(out, ("x=\"16\" y=\"" + std::to_string(axis + 60) + "\"").c_str(), legend);
         out += "</svg>\n";
     }
 
     // Touched only by Begin, Collect and End, which run one after another.
     mutable Provenance provenance_;
-    mutable Range x_;
-    mutable std::vector<std::pair<Record, std::string>> kept_;
-    mutable std::array<PixelColumn, kPlotWidth> columns_{};
-    mutable Range errors_, c_, g_;
-    mutable long long channels_ = 0, mismatches_ = 0;
-    mutable std::array<long long, kFaultKinds> faults_{};
-    mutable double largest_ = -1, largestAt_ = 0;
+    mutable PixelColumns picture_;
 };
 
 }  // namespace

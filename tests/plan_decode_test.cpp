@@ -375,6 +375,9 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
                            })->file);
     EXPECT_EQ(std::count(decoded.out.begin(), decoded.out.end(), '\n'), 5) << decoded.out;
     EXPECT_NE(decoded.out.find("\nDEAD,10,00C,19C,07"), std::string::npos) << decoded.error;
+    std::string crlf;  // the header as a Windows editor saves it
+    for (const char c : header) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    EXPECT_EQ(Plan({"--decode"}, crlf).out, Plan({"--decode"}, header).out) << "CR LF lines";
     EXPECT_EQ(Plan({"--decode"}, std::string(70 * 1024, '1')).status, 2) << "a line longer than any set";
 }
 

@@ -26,8 +26,9 @@ std::string Counted(long long count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// The next line of input into line, read through buffer: false at the
-// end; raises UsageError for a line longer than any register set's.
+// The next line of input into line, without its LF or CR LF, read through
+// buffer: false at the end; raises UsageError for a line longer than any
+// register set's.
 bool NextLine(std::istream& input, std::vector<char>& buffer, std::string& line, std::size_t number) {
     buffer.resize(kLongestRecord + 1);
     input.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
@@ -37,6 +38,7 @@ bool NextLine(std::istream& input, std::vector<char>& buffer, std::string& line,
         throw UsageError("line " + std::to_string(number) + ": longer than " +
                          std::to_string(kLongestRecord / 1024) + " KiB: no register set");
     line.assign(buffer.data(), input.eof() ? got : got - 1);  // without its line end
+    if (line.ends_with('\r')) line.pop_back();                // LF or CR LF
     return true;
 }
 

@@ -57,13 +57,15 @@ public:
             std::size_t entryNumber = number, after = next;
             std::string_view entry;
             std::vector<std::string> between;
+            bool cut = false;
             for (;;) {
                 if (!lineFrom(std::min(after, text.size()), entry, after)) {
                     if (!atEnd) {
                         compiled_ = before;
                         return at;  // the entry comes with the next piece
                     }
-                    FailAtLine(number, "a channel's comment with no entry after it");
+                    cut = true;  // the file ends after the comment: cut short
+                    break;
                 }
                 ++entryNumber;
                 const std::string_view entryCode = Trimmed(compiled_.Next(entry));
@@ -74,6 +76,13 @@ public:
                 if (!entry.empty()) between.push_back(NoEntry(entryNumber, entry, entryCode));
             }
             out.otherProblems.insert(out.otherProblems.end(), between.begin(), between.end());
+            if (cut) {
+                out.otherProblems.push_back("line " + std::to_string(number) +
+                                            ": a channel's comment with no entry after it");
+                line_ = entryNumber + 1;
+                at = text.size();
+                break;
+            }
             // The comment and its entry, as one record: they are side by side in the text.
             out.records.emplace_back(trimmed.data(),
                                      static_cast<std::size_t>(entry.data() + entry.size() - trimmed.data()));

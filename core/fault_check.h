@@ -20,6 +20,7 @@
 #include <cfenv>
 
 #include "core/calc_fault.h"
+#include "core/exact_arithmetic.h"
 
 namespace kestrova::detail {
 

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "core/exact_arithmetic.h"
+
 namespace kestrova::formulas {
 
 inline constexpr int kSplitFactor = 32;  // N = 32 P + S

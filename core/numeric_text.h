@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/exact_arithmetic.h"
+
 namespace kestrova {
 
 // The numeric value of a field's text. Blanks, tabs and line feeds are

@@ -2,7 +2,9 @@
 # Installs what is missing, builds and runs every test suite. The tests run
 # under a private virtual X server, even on a desktop, so that the end-to-end
 # test of the real window runs without touching the user's screen or mouse.
-# Usage: scripts/test.sh [PRESET...]   (default: release; also debug, sanitize, clang-release)
+# Usage: scripts/test.sh [PRESET...]
+#   (default: release; also debug, sanitize, clang-release, native for this
+#   processor's own instructions, arm64 cross-compiled and run under qemu)
 set -euo pipefail
 # Qt wants a private runtime directory; a fresh machine may not have one. One
 # made here is removed on every way out.
@@ -14,7 +16,13 @@ if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
 fi
 trap 'if [[ -n $made ]]; then rm -rf "$made"; fi' EXIT
 cd "$(dirname "$0")/.."
-scripts/deps.sh test
+presets=("$@")
+((${#presets[@]})) || presets=(release)
+if [[ " ${presets[*]} " == *" arm64 "* ]]; then
+    scripts/deps.sh test arm64
+else
+    scripts/deps.sh test
+fi
 
 # ctest names a skipped test but shows nothing of why: the reason is in the
 # test's own output, the line after GoogleTest's "Skipped" or a script's
@@ -35,8 +43,6 @@ skip_reasons() {  # PRESET CTEST-OUTPUT
     done
 }
 
-presets=("$@")
-((${#presets[@]})) || presets=(release)
 for preset in "${presets[@]}"; do
     echo "== $preset"
     cmake --preset "$preset" -DBUILD_TESTING=ON >/dev/null

@@ -53,14 +53,25 @@ TEST_F(SaveUnderFailure, KilledAtRandomMomentsLeavesOneWholeContent) {
     std::mt19937 random(42);
     int killedMidSave = 0;
     for (int kill = 0; kill < 200; ++kill) {
+        int started[2];
+        ASSERT_EQ(::pipe(started), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            // Saving from the first moment on, once the child runs: under an
+            // emulator or a sanitizer a fork takes longer than the waits.
+            ::close(started[0]);
+            bool told = false;
             for (;;) {
                 WriteIni(Filled(longText));
                 WriteIni(Filled(shortText));
+                if (!told) told = ::write(started[1], "", 1) == 1;
             }
         }
+        ::close(started[1]);
+        char byte;
+        ASSERT_EQ(::read(started[0], &byte, 1), 1);
+        ::close(started[0]);
         ::usleep(static_cast<useconds_t>(random() % 4000));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);

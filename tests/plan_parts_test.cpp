@@ -15,9 +15,9 @@
 #include "plan/channel/channel.h"
 #include "plan/channel/columns.h"
 #include "plan/checks/plan_stream.h"
+#include "plan/formats/c_header/compiled_lines.h"
 #include "plan/formats/format_registry.h"
-#include "plan/readers/compiled_lines.h"
-#include "plan/readers/register_set.h"
+#include "plan/formats/register_set.h"
 #include "plan/run/block_pipeline.h"
 
 namespace kestrova {

@@ -5,15 +5,15 @@
 #include <stdexcept>
 #include <vector>
 
-#include "plan/channel/c_header_text.h"
 #include "plan/channel/channel.h"
 #include "plan/channel/text_escapes.h"
 #include "plan/checks/decode.h"
 #include "plan/checks/plan_stream.h"
 #include "plan/checks/verify.h"
+#include "plan/formats/c_header/c_header_text.h"
+#include "plan/formats/c_header/compiled_lines.h"
 #include "plan/formats/format_registry.h"
-#include "plan/readers/compiled_lines.h"
-#include "plan/readers/plan_file.h"
+#include "plan/formats/plan_file.h"
 #include "plan/run/block_pipeline.h"
 #include "plan/run/channels.h"
 #include "plan/run/progress.h"

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "files/descriptor.h"
-#include "plan/readers/plan_file.h"
+#include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
 

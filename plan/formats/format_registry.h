@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "plan/formats/channel_writer.h"
+#include "plan/formats/plan_file.h"
 #include "plan/formats/set_writer.h"
-#include "plan/readers/plan_file.h"
 
 namespace kestrova::plan {
 

@@ -2,12 +2,13 @@
 // given, what it means with the parameters in use, and the problems found.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "plan/readers/register_set.h"
+#include "plan/formats/register_set.h"
 
 namespace kestrova::plan {
 
@@ -25,5 +26,17 @@ public:
     virtual void Row(const DecodedSet& set, bool first, std::string& out) const = 0;
     virtual void End(bool any, std::string& out) const = 0;
 };
+
+// The five registers in the window's order, given or not.
+inline std::array<const RegisterText*, 5> Registers(const RegisterSet& set) {
+    return {&set.r, &set.s, &set.p, set.c ? &*set.c : nullptr, set.g ? &*set.g : nullptr};
+}
+
+// The problems found, joined by "; ".
+inline std::string Problems(const DecodedSet& set) {
+    std::string joined;
+    for (const std::string& problem : set.problems) joined += (joined.empty() ? "" : "; ") + problem;
+    return joined;
+}
 
 }  // namespace kestrova::plan

@@ -1,5 +1,5 @@
 // Following comments and conditionals through a header.
-#include "plan/readers/compiled_lines.h"
+#include "plan/formats/c_header/compiled_lines.h"
 
 #include <utility>
 

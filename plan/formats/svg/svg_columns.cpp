@@ -1,5 +1,5 @@
 // Gathering a plan's channels into the pixel columns of its picture.
-#include "plan/formats/svg_columns.h"
+#include "plan/formats/svg/svg_columns.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,11 +1,11 @@
 // Reading register sets.
-#include "plan/readers/register_set.h"
+#include "plan/formats/register_set.h"
 
 #include <stdexcept>
 #include <vector>
 
 #include "core/numeric_text.h"
-#include "plan/channel/c_header_text.h"
+#include "plan/formats/c_header/c_header_text.h"
 
 namespace kestrova::plan {
 namespace {

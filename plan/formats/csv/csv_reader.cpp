@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "plan/channel/channel.h"
-#include "plan/readers/plan_file.h"
+#include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
 namespace {

@@ -5,9 +5,9 @@
 #include <charconv>
 #include <memory>
 
-#include "plan/channel/c_header_text.h"
 #include "plan/channel/columns.h"
 #include "plan/channel/text_escapes.h"
+#include "plan/formats/c_header/c_header_text.h"
 #include "plan/formats/channel_writer.h"
 
 namespace kestrova::plan {

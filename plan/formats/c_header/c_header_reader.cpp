@@ -3,11 +3,11 @@
 // entry of a channel that faulted.
 #include <algorithm>
 
-#include "plan/channel/c_header_text.h"
 #include "plan/channel/channel.h"
 #include "plan/channel/text_escapes.h"
-#include "plan/readers/compiled_lines.h"
-#include "plan/readers/plan_file.h"
+#include "plan/formats/c_header/c_header_text.h"
+#include "plan/formats/c_header/compiled_lines.h"
+#include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
 namespace {

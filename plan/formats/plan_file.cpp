@@ -1,5 +1,5 @@
 // What every plan reader shares.
-#include "plan/readers/plan_file.h"
+#include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
 

@@ -20,7 +20,7 @@
 #include "plan/channel/columns.h"
 #include "plan/channel/text_escapes.h"
 #include "plan/formats/channel_writer.h"
-#include "plan/formats/svg_columns.h"
+#include "plan/formats/svg/svg_columns.h"
 
 namespace kestrova::plan {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "plan/channel/channel.h"
-#include "plan/readers/plan_file.h"
+#include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
 namespace {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,7 @@
 
 namespace kestrova::plan {
 
+// Each column of kColumns below, in its order.
 enum class Column : std::uint8_t {
     Wanted,
     WantedValue,
@@ -34,7 +36,6 @@ enum class Column : std::uint8_t {
     Gt,
     Fault,
 };
-inline constexpr std::size_t kColumnCount = 18;
 
 // What a cell holds, which decides how each format writes it.
 enum class CellKind : std::uint8_t {
@@ -54,6 +55,36 @@ enum class Check : std::uint8_t {
     None,      // not compared
 };
 
+// The error of a channel: the achieved frequency minus the wanted one, each
+// as written with 15 significant digits, as their exact decimal difference
+// (so 900 against 900.2 is -0.2), and that in parts per million of the
+// wanted frequency with three decimals. Nothing when not finite, and no ppm
+// for a wanted frequency of 0.
+struct ErrorColumns {
+    std::optional<std::string> error;
+    std::optional<std::string> ppm;
+};
+ErrorColumns Errors(const ChannelResult& channel);
+
+// What the cells of one channel share while they are made: the error and
+// its ppm come from one computation.
+struct CellScratch {
+    ErrorColumns errors;
+    bool errorsKnown = false;
+};
+
+// Where a cell's text is kept when it is not a view of the channel's own.
+struct CellBuffer {
+    std::string text;
+    std::array<char, 24> digits;
+};
+
+// How a column's cell is made from a computed channel: its text, kept in
+// buffer where it is not a view of the channel's own; false for none. Called
+// only for a channel that faulted when the column is written for one.
+using MakeCell = bool (*)(const ChannelResult& channel, CellScratch& scratch, CellBuffer& buffer,
+                          std::string_view& text);
+
 struct ColumnInfo {
     Column column;
     std::string_view csv;      // its CSV heading; none: not a CSV column
@@ -63,34 +94,88 @@ struct ColumnInfo {
     CellKind kind;
     bool ofFault;  // written for a channel that faulted too
     Check check;
+    MakeCell cell;
+    // Plans written before the column existed lack it: such a file still
+    // verifies, without this column, instead of being refused as no plan.
+    bool olderPlansLack = false;
 };
 
-// In the order of CSV and JSON.
-inline constexpr std::array<ColumnInfo, kColumnCount> kColumns = {{
-    {Column::Wanted, "wanted", "wanted", "wanted", 12, CellKind::Text, true, Check::Input},
-    {Column::WantedValue, "", "wanted_value", "", 0, CellKind::Number, false, Check::Number},
-    {Column::Achieved, "achieved", "achieved", "achieved", 15, CellKind::Number, false, Check::Number},
-    {Column::Error, "error", "error", "error", 10, CellKind::Number, false, Check::Number},
-    {Column::ErrorPpm, "error_ppm", "error_ppm", "error ppm", 10, CellKind::Number, false, Check::Number},
-    {Column::Mismatch, "mismatch", "mismatch", "miss", 4, CellKind::Flag, false, Check::Exact},
-    {Column::R, kRegisters[0].letter, kRegisters[0].letter, "", 0, CellKind::Number, false, Check::Number},
-    {Column::N, "N", "N", "", 0, CellKind::Number, false, Check::Number},
-    {Column::P, kRegisters[2].letter, kRegisters[2].letter, "", 0, CellKind::Number, false, Check::Number},
-    {Column::S, kRegisters[1].letter, kRegisters[1].letter, "", 0, CellKind::Number, false, Check::Number},
-    {Column::C, kRegisters[3].letter, kRegisters[3].letter, "", 0, CellKind::Number, false, Check::Number},
-    {Column::G, kRegisters[4].letter, kRegisters[4].letter, "", 0, CellKind::Number, false, Check::Number},
+namespace cells {
+bool Wanted(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+bool WantedValue(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+bool Achieved(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+bool Error(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+bool ErrorPpm(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+bool Mismatch(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+template <std::int32_t RegisterValues::*Value>
+bool Integer(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+template <std::size_t Register>
+bool RegisterText(const ChannelResult& c, CellScratch&, CellBuffer&, std::string_view& text) {
+    text = c.registers[Register];
+    return true;
+}
+bool Fault(const ChannelResult&, CellScratch&, CellBuffer&, std::string_view&);
+}  // namespace cells
+
+// In the order of CSV and JSON, and of the enum.
+inline constexpr auto kColumns = std::to_array<ColumnInfo>({
+    {Column::Wanted, "wanted", "wanted", "wanted", 12, CellKind::Text, true, Check::Input, cells::Wanted},
+    {Column::WantedValue, "", "wanted_value", "", 0, CellKind::Number, false, Check::Number,
+     cells::WantedValue},
+    {Column::Achieved, "achieved", "achieved", "achieved", 15, CellKind::Number, false, Check::Number,
+     cells::Achieved},
+    {Column::Error, "error", "error", "error", 10, CellKind::Number, false, Check::Number, cells::Error},
+    {Column::ErrorPpm, "error_ppm", "error_ppm", "error ppm", 10, CellKind::Number, false, Check::Number,
+     cells::ErrorPpm},
+    {Column::Mismatch, "mismatch", "mismatch", "miss", 4, CellKind::Flag, false, Check::Exact,
+     cells::Mismatch},
+    {Column::R, kRegisters[0].letter, kRegisters[0].letter, "", 0, CellKind::Number, false, Check::Number,
+     cells::Integer<&RegisterValues::r>},
+    {Column::N, "N", "N", "", 0, CellKind::Number, false, Check::Number, cells::Integer<&RegisterValues::n>},
+    {Column::P, kRegisters[2].letter, kRegisters[2].letter, "", 0, CellKind::Number, false, Check::Number,
+     cells::Integer<&RegisterValues::p>},
+    {Column::S, kRegisters[1].letter, kRegisters[1].letter, "", 0, CellKind::Number, false, Check::Number,
+     cells::Integer<&RegisterValues::s>},
+    {Column::C, kRegisters[3].letter, kRegisters[3].letter, "", 0, CellKind::Number, false, Check::Number,
+     cells::Integer<&RegisterValues::c>},
+    {Column::G, kRegisters[4].letter, kRegisters[4].letter, "", 0, CellKind::Number, false, Check::Number,
+     cells::Integer<&RegisterValues::g>},
     {Column::Rt, Info(Field::Rt).name, Info(Field::Rt).name, Info(Field::Rt).name, 6, CellKind::Register,
-     false, Check::Register},
+     false, Check::Register, cells::RegisterText<0>},
     {Column::St, Info(Field::St).name, Info(Field::St).name, Info(Field::St).name, 6, CellKind::Register,
-     false, Check::Register},
+     false, Check::Register, cells::RegisterText<1>},
     {Column::Pt, Info(Field::Pt).name, Info(Field::Pt).name, Info(Field::Pt).name, 6, CellKind::Register,
-     false, Check::Register},
+     false, Check::Register, cells::RegisterText<2>},
     {Column::Ct, Info(Field::Ct).name, Info(Field::Ct).name, Info(Field::Ct).name, 6, CellKind::Register,
-     false, Check::Register},
+     false, Check::Register, cells::RegisterText<3>},
     {Column::Gt, Info(Field::Gt).name, Info(Field::Gt).name, Info(Field::Gt).name, 6, CellKind::Register,
-     false, Check::Register},
-    {Column::Fault, "fault", "fault", "", 0, CellKind::Text, true, Check::Fault},
-}};
+     false, Check::Register, cells::RegisterText<4>},
+    {Column::Fault, "fault", "fault", "", 0, CellKind::Text, true, Check::Fault, cells::Fault},
+});
+inline constexpr std::size_t kColumnCount = kColumns.size();
+
+// The rows stand in the enum's order, each once, so a column's row is found
+// by its value.
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < kColumnCount; ++i)
+            if (static_cast<std::size_t>(kColumns[i].column) != i) return false;
+        return true;
+    }(),
+    "kColumns must list the columns in the order of enum Column");
+
+// The text table fits a 100-column terminal, without its last column: the
+// columns with a heading, two blanks apart.
+inline constexpr std::size_t kTextTableWidth = 99;
+inline constexpr std::string_view kTextTableGap = "  ";
+static_assert(
+    [] {
+        std::size_t width = 0, count = 0;
+        for (const ColumnInfo& column : kColumns)
+            if (!column.heading.empty()) width += column.width, ++count;
+        return width + (count - 1) * kTextTableGap.size() <= kTextTableWidth;
+    }(),
+    "the text table's columns are wider than its 99 characters");
 
 constexpr const ColumnInfo& InfoOf(Column column) {
     return kColumns[static_cast<std::size_t>(column)];
@@ -101,6 +186,7 @@ using ColumnSet = std::uint32_t;
 constexpr ColumnSet ColumnBit(Column column) {
     return ColumnSet{1} << static_cast<unsigned>(column);
 }
+static_assert(kColumnCount < 32, "a ColumnSet holds a bit for each column");
 inline constexpr ColumnSet kAllColumns = (ColumnSet{1} << kColumnCount) - 1;
 
 // The columns whose description passes the test.
@@ -140,8 +226,8 @@ inline constexpr std::array<Column, 5> kRegisterColumns = {Column::Rt, Column::S
 class Cells {
 public:
     // Fills the cells from the channel, those of the columns asked for (the
-    // others may be left absent); they are valid until the next Fill or
-    // until the channel changes.
+    // others are left absent); they are valid until the next Fill or until
+    // the channel changes.
     void Fill(const ChannelResult& channel, ColumnSet wanted = kAllColumns);
     bool Has(Column column) const { return present_[Index(column)]; }
     std::string_view operator[](Column column) const { return text_[Index(column)]; }
@@ -150,21 +236,9 @@ private:
     static constexpr std::size_t Index(Column column) { return static_cast<std::size_t>(column); }
     std::array<std::string_view, kColumnCount> text_{};
     std::array<bool, kColumnCount> present_{};
-    std::string wanted_, wantedValue_;
-    std::optional<std::string> error_, ppm_;
-    std::array<std::array<char, 12>, 6> integers_{};  // R N P S C G
+    std::array<CellBuffer, kColumnCount> buffers_{};
+    CellScratch scratch_;
 };
-
-// The error of a channel: the achieved frequency minus the wanted one, each
-// as written with 15 significant digits, as their exact decimal difference
-// (so 900 against 900.2 is -0.2), and that in parts per million of the
-// wanted frequency with three decimals. Nothing when not finite, and no ppm
-// for a wanted frequency of 0.
-struct ErrorColumns {
-    std::optional<std::string> error;
-    std::optional<std::string> ppm;
-};
-ErrorColumns Errors(const ChannelResult& channel);
 
 // The wanted text as the user wrote it, blanks trimmed, as valid UTF-8.
 std::string WantedText(const ChannelResult& channel);

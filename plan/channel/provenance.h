@@ -1,4 +1,5 @@
-// What a plan was made from, as the C header and the text table record it.
+// What a plan was made from, as the C header, the text table and the picture
+// record it.
 #pragma once
 
 #include <optional>
@@ -21,5 +22,9 @@ struct Provenance {
     };
     std::optional<Band> band;
 };
+
+// "kestrova-plan 0.1.0: FH 1000, Step 0.5, ...": the program and each
+// parameter as its text was used, blanks trimmed, on one line; not escaped.
+std::string MadeFrom(const Provenance& provenance);
 
 }  // namespace kestrova::plan

@@ -98,7 +98,7 @@ bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, con
         if (column.check == Check::Input || column.check == Check::Fault || column.check == Check::None)
             continue;
         const bool inFile = row.Has(column.column), computed = cells.Has(column.column);
-        if (!inFile && !computed) continue;
+        if (!inFile && (!computed || column.olderPlansLack)) continue;
         const std::string_view file = inFile ? std::string_view(row[column.column]) : "";
         const std::string_view calculated = cells[column.column];
         if (inFile && computed) {

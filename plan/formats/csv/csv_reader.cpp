@@ -95,7 +95,8 @@ public:
     std::size_t Line() const override { return line_; }
 
 private:
-    // Every column that verify reads must be there.
+    // Every column that verify reads must be there, but for those that
+    // plans made before it lack.
     void Header(std::string_view line, std::size_t number, PlanRecords& out) {
         const std::vector<std::string> names = QuotedFields(line, number);
         out.fieldCount = names.size();
@@ -103,7 +104,7 @@ private:
             int& field = out.fieldOf[static_cast<std::size_t>(column.column)];
             const auto found = std::find(names.begin(), names.end(), column.csv);
             field = column.csv.empty() || found == names.end() ? -1 : static_cast<int>(found - names.begin());
-            if (field < 0 && !column.csv.empty() && column.check != Check::None)
+            if (field < 0 && !column.csv.empty() && column.check != Check::None && !column.olderPlansLack)
                 FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
         }
         out.csvAsWritten =

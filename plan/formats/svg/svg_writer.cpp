@@ -184,10 +184,7 @@ private:
 
     void Draw(std::string& out) const {
         const int height = kFirstPanelTop + 3 * (kPanelHeight + kPanelGap) + 90;
-        std::string made = provenance_.program + ":";
-        for (std::size_t i = 0; i < provenance_.parameters.size(); ++i)
-            made += (i == 0 ? " " : ", ") + std::string(Info(provenance_.parameters[i].first).term) + " " +
-                    std::string(Trimmed(provenance_.parameters[i].second));
+        const std::string made = MadeFrom(provenance_);
         const std::string what =
             "Error of the achieved frequency, DAC code C and gain code G over the wanted "
             "frequency" +

@@ -11,8 +11,8 @@
 namespace kestrova::plan {
 namespace {
 
-constexpr std::string_view kGap = "  ";
-constexpr std::size_t kWidth = 99;  // a 100-column terminal, without its last column
+constexpr std::string_view kGap = kTextTableGap;
+constexpr std::size_t kWidth = kTextTableWidth;
 constexpr std::size_t kFirstWidth = InfoOf(Column::Wanted).width;
 
 class TextWriter final : public ChannelWriter {
@@ -22,14 +22,7 @@ public:
                ColumnsWhere([](const ColumnInfo& column) { return !column.heading.empty(); });
     }
     void Begin(const Provenance& provenance, std::string& out) const override {
-        std::string made = provenance.program + ":";
-        for (std::size_t i = 0; i < provenance.parameters.size(); ++i) {
-            made += i == 0 ? " " : ", ";
-            made += Info(provenance.parameters[i].first).term;
-            made += ' ';
-            made += Trimmed(provenance.parameters[i].second);
-        }
-        AppendWrapped(out, Visible(made), 0, 0, kWidth);
+        AppendWrapped(out, Visible(MadeFrom(provenance)), 0, 0, kWidth);
         bool first = true;
         for (const ColumnInfo& column : kColumns) {
             if (column.heading.empty()) continue;

@@ -38,7 +38,6 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
     ~ReplacementFile();
 
-    const std::string& Target() const { return target_; }
     // The temporary file, to be removed by whoever ends the process early;
     // empty when the file is rewritten in place.
     const std::string& Temporary() const { return temporary_; }

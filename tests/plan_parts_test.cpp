@@ -198,15 +198,28 @@ TEST(RegisterSets, ReadInEveryWayTheyAreWritten) {
 }
 
 // Every format of the registry is named by --format in the manual, and
-// each name is one format.
-TEST(PlanFormats, TheManualNamesEveryFormat) {
-    std::ifstream manual(KESTROVA_SOURCE_DIR "/plan/kestrova-plan.1");
-    const std::string text(std::istreambuf_iterator<char>(manual), {});
+// each name is one format; every text that lists the formats to a reader
+// (the README, the software centre's description, the package's) names
+// each by its title.
+TEST(PlanFormats, TheDocsNameEveryFormat) {
+    const auto read = [](const char* path) {
+        std::ifstream in(std::string(KESTROVA_SOURCE_DIR "/") + path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string manual = read("plan/kestrova-plan.1");
     for (const plan::FormatEntry& format : plan::Formats()) {
         std::string escaped;
         for (const char c : format.name) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
-        EXPECT_NE(text.find(escaped), std::string::npos) << format.name;
+        EXPECT_NE(manual.find("\\fB" + escaped + "\\fR"), std::string::npos) << format.name;
         EXPECT_EQ(plan::FormatNamed(format.name), &format);
+    }
+    for (const char* path :
+         {"README.md", "ui/desktop/org.kestrova.Kestrova.metainfo.xml", "CMakeLists.txt"}) {
+        const std::string text = read(path);
+        ASSERT_FALSE(text.empty()) << path;
+        for (const plan::FormatEntry& format : plan::Formats())
+            EXPECT_NE(text.find(format.title), std::string::npos)
+                << path << " does not name " << format.title;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -93,6 +94,20 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
     return rows;
 }
 
+// The records after the header, each cell under its heading, so that a
+// test reads a column by its name wherever it stands.
+using CsvRow = std::map<std::string, std::string>;
+std::vector<CsvRow> CsvByHeading(const std::string& text) {
+    const std::vector<std::vector<std::string>> records = ParseCsv(text);
+    std::vector<CsvRow> rows;
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        CsvRow& row = rows.emplace_back();
+        for (std::size_t f = 0; f < records[r].size() && f < records[0].size(); ++f)
+            row[records[0][f]] = records[r][f];
+    }
+    return rows;
+}
+
 class PlanProgram : public testing::Test {
 protected:
     void SetUp() override { std::ofstream("Kestrova.INI", std::ios::binary) << kExample; }
@@ -167,11 +182,11 @@ TEST_F(PlanProgram, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
          {OptionCase{{"900.2"}, "1000", "900.2"}, OptionCase{{"--fh", "750", "900.2"}, "750", "900.2"},
           OptionCase{{"--fh= 7 50 ", "--", "900.2"}, " 7 50 ", "900.2"}}) {
         const PlanRun run = Plan(c.args);
-        const auto rows = ParseCsv(run.out);
-        ASSERT_EQ(rows.size(), 2u) << run.error;
+        auto rows = CsvByHeading(run.out);
+        ASSERT_EQ(rows.size(), 1u) << run.error;
         const MemoryPanel window = Window(c.wanted, c.fh);
-        EXPECT_EQ(rows[1][11], window.Text(Field::Rt));
-        EXPECT_EQ(rows[1][15], window.Text(Field::Gt)) << testing::PrintToString(c.args);
+        EXPECT_EQ(rows[0]["Rt"], window.Text(Field::Rt));
+        EXPECT_EQ(rows[0]["Gt"], window.Text(Field::Gt)) << testing::PrintToString(c.args);
     }
     // A FIFO in the settings file's place is not waited on.
     fs::rename("Kestrova.INI", "lab.ini");
@@ -200,31 +215,32 @@ TEST_F(PlanProgram, CsvReadBackMatchesTheWindow) {
     EXPECT_EQ(rows[0],
               (std::vector<std::string>{"wanted", "achieved", "error", "error_ppm", "mismatch", "R", "N", "P",
                                         "S", "C", "G", "Rt", "St", "Pt", "Ct", "Gt", "fault"}));
+    auto byHeading = CsvByHeading(run.out);
     for (std::size_t i = 0; i + 1 < wanted.size(); ++i) {
-        const std::vector<std::string>& row = rows[i + 1];
-        ASSERT_EQ(row.size(), 17u);
+        ASSERT_EQ(rows[i + 1].size(), 17u);
+        CsvRow& row = byHeading[i];
         const MemoryPanel window = Window(wanted[i]);
-        EXPECT_EQ(row[0], plan::Trimmed(wanted[i]));
-        EXPECT_EQ(" " + row[1], window.Text(Field::Fout));
-        EXPECT_EQ(row[4], window.FoutBackColor() == kPink ? "1" : "0");
-        EXPECT_EQ(row[11] + row[12] + row[13] + row[14] + row[15],
+        EXPECT_EQ(row["wanted"], plan::Trimmed(wanted[i]));
+        EXPECT_EQ(" " + row["achieved"], window.Text(Field::Fout));
+        EXPECT_EQ(row["mismatch"], window.FoutBackColor() == kPink ? "1" : "0");
+        EXPECT_EQ(row["Rt"] + row["St"] + row["Pt"] + row["Ct"] + row["Gt"],
                   window.Text(Field::Rt) + window.Text(Field::St) + window.Text(Field::Pt) +
                       window.Text(Field::Ct) + window.Text(Field::Gt));
-        EXPECT_EQ(std::stoi(row[6]), 32 * std::stoi(row[7]) + std::stoi(row[8]));
-        EXPECT_EQ(row[16], "");
+        EXPECT_EQ(std::stoi(row["N"]), 32 * std::stoi(row["P"]) + std::stoi(row["S"]));
+        EXPECT_EQ(row["fault"], "");
     }
-    EXPECT_EQ(rows.back()[16],
+    EXPECT_EQ(byHeading.back()["fault"],
               "The calculation stopped at G = (1 / gain \u2212 1) \u00d7 1.66: division by zero. "
               "gain is 0; Fout and F0 both read as 700; FH reads as 1000.");
-    EXPECT_EQ(rows[1][2], "-0.2");
-    EXPECT_EQ(rows[1][3], "-222.173");
+    EXPECT_EQ(byHeading[0]["error"], "-0.2");
+    EXPECT_EQ(byHeading[0]["error_ppm"], "-222.173");
 
     // A fault's description quotes a box's text: quoted in turn, as CSV.
     std::ofstream("Kestrova.INI", std::ios::binary)
         << "900\r\n1000\r\n0,5\r\n700\r\n10\r\n950\r\n2\r\n900.2\r\n";
-    const auto faulted = ParseCsv(Plan({"900.2"}).out);
-    ASSERT_EQ(faulted.size(), 2u);
-    EXPECT_EQ(faulted[1][16],
+    auto faulted = CsvByHeading(Plan({"900.2"}).out);
+    ASSERT_EQ(faulted.size(), 1u);
+    EXPECT_EQ(faulted[0]["fault"],
               "The calculation stopped at R = Fref / Step: division by zero. "
               "Fref reads as 10; Step reads as 0 (its box holds \"0,5\").");
 }
@@ -377,11 +393,12 @@ TEST(PlanManual, NamesTheSameOptionsAsTheProgram) {
 // bytes as one thread, in every format, for a band that ends mid-block and
 // faults on the way.
 TEST_F(PlanProgram, ThreadsGiveTheSameBytes) {
-    for (const char* format : {"csv", "json", "text", "c-header"}) {
+    for (const plan::FormatEntry& entry : plan::Formats()) {
+        const std::string format(entry.name);
         std::string first;
         for (const char* threads : {"1", "2", "3"}) {
             const PlanRun run = Plan({"--band", "--fl", "699", "--fh", "701.5", "--step", "0.0003",
-                                      "--threads", threads, "--format", format});
+                                      "--threads", threads, "--format", format.c_str()});
             EXPECT_EQ(run.status, 1) << format << " on " << threads << " threads: the channel at F0 faults";
             if (first.empty()) first = run.out;
             EXPECT_TRUE(run.out == first) << format << " on " << threads << " threads";

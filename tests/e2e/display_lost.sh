@@ -6,7 +6,8 @@
 # Usage: display_lost.sh KESTROVA
 set -euo pipefail
 program=$(realpath "$1")
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xprop >/dev/null ||
+    { echo "Xvfb, xdotool or xprop missing: skipped"; exit 77; }
 
 work=$(mktemp -d)
 server=""
@@ -49,10 +50,23 @@ edit_fl() {
     local window
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kestrova Oscillator Calculations$' | head -n 1)
     [[ -n $window ]] || fail "no window appeared"
-    xdotool key --window "$window" End 2>/dev/null
-    xdotool type --window "$window" 5 2>/dev/null
-    for _ in $(seq 100); do xdotool getwindowname "$window" >/dev/null; sleep 0.02; done  # the keys are taken
+    press "$window" End
+    press "$window" 5
+    # A key more, from after the 5 was taken: the 5 has reached the box.
+    press "$window" Shift_L
     echo "$window"
+}
+# Sends one key and waits until the window has taken it: Qt sets the
+# window's _NET_WM_USER_TIME at each key press it handles, so the property
+# is removed first and its return is the event waited for.
+press() {  # WINDOW KEY
+    xprop -id "$1" -remove _NET_WM_USER_TIME
+    xdotool key --window "$1" "$2" 2>/dev/null
+    for _ in $(seq 500); do
+        xprop -id "$1" _NET_WM_USER_TIME | grep -q = && return
+        sleep 0.01
+    done
+    fail "the window did not take the key $2"
 }
 # The program's end: status, its kestrova: lines, and what it saved.
 check_end() {  # CASE WANTED-STATUS FIRST-LINE

@@ -180,7 +180,7 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
                                                    : q + "The calculation stopped at G");
         ASSERT_NE(start, std::string::npos) << format;
         const std::size_t end = c           ? unfaulted.find("KESTROVA_NO_REGISTERS,", start) + 22
-                                : q.empty() ? unfaulted.find('\r', start)
+                                : q.empty() ? unfaulted.find_first_of(",\r", start)
                                             : unfaulted.find('"', start + 1) + 1;
         unfaulted.replace(start, end - start,
                           c           ? ", achieved 700 */\n    { 0x0014, 0x00, 0x000, 0x000, 0x00 },"

@@ -8,7 +8,7 @@
 
 namespace kestrova::plan {
 
-// Each writer's file.
+// Each format's folder.
 std::unique_ptr<ChannelWriter> MakeTextWriter();
 std::unique_ptr<ChannelWriter> MakeCsvWriter();
 std::unique_ptr<ChannelWriter> MakeJsonWriter();
@@ -20,13 +20,14 @@ std::unique_ptr<SetWriter> MakeJsonSetWriter();
 
 namespace {
 
-constexpr std::array<FormatEntry, 5> kFormats = {{
+// Each format once: a new format is its folder and a row here.
+constexpr auto kFormats = std::to_array<FormatEntry>({
     {"text", "table", "a table", MakeTextWriter, MakeTextSetWriter, nullptr, true, false},
     {"csv", "CSV", "", MakeCsvWriter, MakeCsvSetWriter, CsvPlanReader, false, true},
     {"json", "JSON", "", MakeJsonWriter, MakeJsonSetWriter, JsonPlanReader, false, false},
     {"c-header", "C header", "", MakeCHeaderWriter, nullptr, CHeaderPlanReader, false, false},
     {"svg", "SVG", "a picture", MakeSvgWriter, nullptr, nullptr, false, false},
-}};
+});
 
 }  // namespace
 

@@ -10,7 +10,6 @@
 #include "plan/checks/decode.h"
 #include "plan/checks/plan_stream.h"
 #include "plan/checks/verify.h"
-#include "plan/formats/c_header/c_header_text.h"
 #include "plan/formats/c_header/compiled_lines.h"
 #include "plan/formats/format_registry.h"
 #include "plan/formats/plan_file.h"
@@ -79,15 +78,8 @@ public:
         while (lines.ends.size() < kBatchLines && lines.texts.size() < kBatchBytes &&
                NextLine(input_, buffer_, line_, number_ + 1)) {
             ++number_;
-            if (number_ == 1 && Trimmed(line_).starts_with(Trimmed(c_header::kOpening)))
-                part_ = Part::Opening;
-            const std::string_view code = compiled_.Next(line_);
-            if (part_ == Part::Opening && Trimmed(code) == c_header::kArrayStart) {
-                part_ = Part::Array;
-            } else if (part_ == Part::Array && Trimmed(code) == c_header::kArrayEnd) {
-                part_ = Part::End;
-            } else if (part_ == Part::Sets || part_ == Part::Array) {
-                lines.texts += code;
+            if (const auto code = filter_.Next(line_, number_ == 1)) {
+                lines.texts += *code;
                 lines.ends.push_back(lines.texts.size());
                 lines.numbers.push_back(number_);
             }
@@ -97,11 +89,10 @@ public:
 
 private:
     std::istream& input_;
-    CompiledLines compiled_;
+    SetLineFilter filter_;
     std::vector<char> buffer_;
     std::string line_;
     std::size_t number_ = 0;
-    enum class Part { Sets, Opening, Array, End } part_ = Part::Sets;
 };
 
 }  // namespace

@@ -48,7 +48,7 @@ public:
             // In the array, each line as the compiler sees it.
             const CompiledLines before = compiled_;
             const std::string_view code = Trimmed(compiled_.Next(line));
-            if (!ChannelComment(trimmed, code) || trimmed.find(kNoEntry) != std::string_view::npos) {
+            if (!ChannelComment(trimmed, code)) {
                 ++line_;
                 ArrayLine(trimmed, code, number, out);
                 continue;
@@ -131,9 +131,6 @@ private:
     void ArrayLine(std::string_view trimmed, std::string_view code, std::size_t number, PlanRecords& out) {
         if (code == kArrayEnd) {
             arrayEnd_ = number;
-        } else if (ChannelComment(trimmed, code)) {  // of an older file, without an entry
-            out.records.push_back(trimmed);
-            out.lines.push_back(number);
         } else if (!trimmed.empty() && !(trimmed == kNoChannelEntry && !compiled_.Skipped())) {
             out.otherProblems.push_back(NoEntry(number, trimmed, code));
         }
@@ -193,7 +190,7 @@ public:
         // As Read finds it: before the mark of a channel without registers, or the achieved frequency.
         const std::string_view text = in.records[i].substr(kWanted.size());
         const std::string_view comment = text.substr(0, text.find('\n'));
-        for (const std::string_view marker : {kNoRegisters, kNoEntry, kAchieved})
+        for (const std::string_view marker : {kNoRegisters, kAchieved})
             if (const std::size_t at = comment.find(marker); at != std::string_view::npos)
                 return comment.substr(0, at);
         return std::nullopt;
@@ -209,17 +206,15 @@ public:
         std::string_view text = in.records[i].substr(kWanted.size());
         row.Clear();
         // A channel without registers: its fault in the comment, and the
-        // entry KESTROVA_NO_REGISTERS (or, in a file made before, no entry).
+        // entry KESTROVA_NO_REGISTERS.
         const std::string_view comment = text.substr(0, text.find('\n'));
-        for (const std::string_view marker : {kNoRegisters, kNoEntry}) {
-            const std::size_t at = comment.find(marker);
-            if (at == std::string_view::npos) continue;
+        if (const std::size_t at = comment.find(kNoRegisters); at != std::string_view::npos) {
             row.Set(Column::Wanted, comment.substr(0, at));
-            std::string_view fault = comment.substr(at + marker.size());
+            std::string_view fault = comment.substr(at + kNoRegisters.size());
             if (fault.ends_with(kCommentEnd)) fault.remove_suffix(kCommentEnd.size());
             row.Set(Column::Fault, fault);
-            if (marker == kNoRegisters && !Trimmed(text.substr(std::min(text.size(), comment.size() + 1)))
-                                               .starts_with(kNoRegistersName))
+            if (!Trimmed(text.substr(std::min(text.size(), comment.size() + 1)))
+                     .starts_with(kNoRegistersName))
                 FailAtLine(line + 1,
                            "a channel without registers whose entry is not " + std::string(kNoRegistersName));
             return;

@@ -25,12 +25,10 @@ inline constexpr std::string_view kOpeningEnd = " */";
 // A channel's comment before its entry: "/* wanted W, achieved A
 // (mismatch) */", or "/* wanted W: no registers. FAULT */" before the entry
 // of a channel without registers, so that every channel keeps its index.
-// Files made before that have "/* wanted W: no entry. FAULT */" and no entry.
 inline constexpr std::string_view kWanted = "/* wanted ";
 inline constexpr std::string_view kAchieved = ", achieved ";
 inline constexpr std::string_view kMismatch = " (mismatch)";
 inline constexpr std::string_view kNoRegisters = ": no registers. ";
-inline constexpr std::string_view kNoEntry = ": no entry. ";
 inline constexpr std::string_view kCommentEnd = " */";
 inline constexpr std::string_view kEntryStart = "{ 0x";
 // The entry of a channel without registers: R = 0, which the calculation

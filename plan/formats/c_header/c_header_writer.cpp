@@ -1,6 +1,6 @@
 // A C header of the register values: a static const array of one entry per
 // channel, each after a comment with its wanted and achieved frequency. A
-// channel that faulted has its comment and no entry.
+// channel that faulted has its comment and the entry KESTROVA_NO_REGISTERS.
 #include <cctype>
 #include <charconv>
 #include <memory>

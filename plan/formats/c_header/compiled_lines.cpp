@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "plan/channel/channel.h"
+#include "plan/formats/c_header/c_header_text.h"
 
 namespace kestrova::plan {
 namespace {
@@ -95,6 +96,19 @@ void CompiledLines::Directive(std::string_view code) {
     } else if (name == "endif" && taken_ > 0) {
         --taken_;
     }
+}
+
+std::optional<std::string_view> SetLineFilter::Next(std::string_view line, bool first) {
+    if (first && Trimmed(line).starts_with(Trimmed(c_header::kOpening))) part_ = Part::Opening;
+    const std::string_view code = compiled_.Next(line);
+    if (part_ == Part::Opening && Trimmed(code) == c_header::kArrayStart) {
+        part_ = Part::Array;
+    } else if (part_ == Part::Array && Trimmed(code) == c_header::kArrayEnd) {
+        part_ = Part::End;
+    } else if (part_ == Part::Sets || part_ == Part::Array) {
+        return code;
+    }
+    return std::nullopt;
 }
 
 }  // namespace kestrova::plan

@@ -3,6 +3,7 @@
 // its #else, #elif or #endif). Any other condition is taken as true.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,20 @@ private:
     long long taken_ = 0, inner_ = 0;
     bool skipping_ = false, hadBranch_ = false;
     std::string code_;
+};
+
+// The lines of --decode's input that may hold register sets: every line,
+// but of a whole C header this program wrote only what the compiler sees of
+// its array's lines.
+class SetLineFilter {
+public:
+    // The code of the next line to decode, or nothing; line is the first
+    // when it is the input's first.
+    std::optional<std::string_view> Next(std::string_view line, bool first);
+
+private:
+    CompiledLines compiled_;
+    enum class Part { Sets, Opening, Array, End } part_ = Part::Sets;
 };
 
 }  // namespace kestrova::plan

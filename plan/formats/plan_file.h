@@ -66,15 +66,19 @@ struct RowScratch {
 // and is never held whole.
 inline constexpr std::size_t kLongestRecord = 64 * 1024;
 
+// What a format's splitter learnt of the whole file (a CSV header, say) that
+// its reader needs for every record.
+struct FileState {
+    virtual ~FileState() = default;
+};
+
 // What a reader split a piece of a file into, and what it found in the file
 // so far.
 struct PlanRecords {
     std::vector<std::string_view> records;                  // views of the piece
     std::vector<std::size_t> lines;                         // where each record starts
     std::vector<std::pair<Field, std::string>> parameters;  // those the file records, as text, once each
-    std::array<int, kColumnCount> fieldOf{};                // CSV: each column's field, -1 for none
-    std::size_t fieldCount = 0;                             // CSV: the fields of the header
-    bool csvAsWritten = false;  // CSV: the header is the planner's own, column for column
+    std::shared_ptr<const FileState> file;                  // the format's own; none until it has one
     // Where the file ends before its own end (a table cut short), in words.
     std::optional<std::string> truncation;
     // What the piece says that no channel's record shows: an entry of no
@@ -89,9 +93,7 @@ struct PlanRecords {
         otherProblems.clear();
         truncation.reset();
         parameters = before.parameters;
-        fieldOf = before.fieldOf;
-        fieldCount = before.fieldCount;
-        csvAsWritten = before.csvAsWritten;
+        file = before.file;
     }
 };
 

@@ -1,12 +1,31 @@
 // Reading a CSV plan (RFC 4180, no line break inside a field): its header
 // names the columns, found wherever they stand.
 #include <algorithm>
+#include <array>
+#include <memory>
 
 #include "plan/channel/channel.h"
 #include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
 namespace {
+
+// What the header says: where each column stands.
+struct CsvHeader final : FileState {
+    std::array<int, kColumnCount> fieldOf{};  // each column's field, -1 for none
+    std::size_t fieldCount = 0;               // the fields of the header
+    bool asWritten = false;                   // the header is the planner's own, column for column
+};
+
+// The header the splitter read; before it, one of no columns.
+const CsvHeader& HeaderOf(const PlanRecords& in) {
+    static const CsvHeader none = [] {
+        CsvHeader header;
+        header.fieldOf.fill(-1);
+        return header;
+    }();
+    return in.file ? static_cast<const CsvHeader&>(*in.file) : none;
+}
 
 std::string_view WithoutCr(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -99,17 +118,19 @@ private:
     // plans made before it lack.
     void Header(std::string_view line, std::size_t number, PlanRecords& out) {
         const std::vector<std::string> names = QuotedFields(line, number);
-        out.fieldCount = names.size();
+        auto header = std::make_shared<CsvHeader>();
+        header->fieldCount = names.size();
         for (const ColumnInfo& column : kColumns) {
-            int& field = out.fieldOf[static_cast<std::size_t>(column.column)];
+            int& field = header->fieldOf[static_cast<std::size_t>(column.column)];
             const auto found = std::find(names.begin(), names.end(), column.csv);
             field = column.csv.empty() || found == names.end() ? -1 : static_cast<int>(found - names.begin());
             if (field < 0 && !column.csv.empty() && column.check != Check::None && !column.olderPlansLack)
                 FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
         }
-        out.csvAsWritten =
+        header->asWritten =
             std::equal(names.begin(), names.end(), kCsvColumns.begin(), kCsvColumns.end(),
                        [](const std::string& name, const ColumnInfo& column) { return name == column.csv; });
+        out.file = std::move(header);
         header_ = false;
     }
 
@@ -128,7 +149,7 @@ public:
     }
 
     std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {
-        if (!in.csvAsWritten) return std::nullopt;
+        if (!HeaderOf(in).asWritten) return std::nullopt;
         const std::string_view record = in.records[i];
         const std::string_view wanted = record.substr(0, record.find(','));  // the first column's
         if (wanted.find('"') != std::string_view::npos) return std::nullopt;
@@ -138,25 +159,27 @@ public:
     std::string_view RecordOf(std::string_view row) const override { return WithoutCr(WithoutLf(row)); }
 
     ColumnSet Holds(const PlanRecords& in) const override {
-        return ColumnsWhere([&in](const ColumnInfo& column) {
-            return in.fieldOf[static_cast<std::size_t>(column.column)] >= 0;
+        const CsvHeader& header = HeaderOf(in);
+        return ColumnsWhere([&header](const ColumnInfo& column) {
+            return header.fieldOf[static_cast<std::size_t>(column.column)] >= 0;
         });
     }
 
     void Read(const PlanRecords& in, std::size_t i, RowScratch& scratch, PlanRow& row) const override {
         const std::size_t line = in.lines[i];
+        const CsvHeader& header = HeaderOf(in);
         Fields(in.records[i], line, scratch.fields, scratch.unquoted);
-        if (scratch.fields.size() != in.fieldCount)
+        if (scratch.fields.size() != header.fieldCount)
             FailAtLine(line, std::to_string(scratch.fields.size()) + " fields where the header has " +
-                                 std::to_string(in.fieldCount));
+                                 std::to_string(header.fieldCount));
         row.Clear();
         const auto field = [&](Column column) {
-            return scratch.fields[static_cast<std::size_t>(in.fieldOf[static_cast<std::size_t>(column)])];
+            return scratch.fields[static_cast<std::size_t>(header.fieldOf[static_cast<std::size_t>(column)])];
         };
         // An empty fault is none; a row with a fault holds nothing else.
         const bool faulted = !field(Column::Fault).empty();
         for (const ColumnInfo& column : kColumns) {
-            if (in.fieldOf[static_cast<std::size_t>(column.column)] < 0 || (faulted && !column.ofFault))
+            if (header.fieldOf[static_cast<std::size_t>(column.column)] < 0 || (faulted && !column.ofFault))
                 continue;
             if (column.column == Column::Fault && !faulted) continue;
             row.Set(column.column, field(column.column));

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "plan/channel/channel.h"
+#include "plan/formats/json/json_text.h"
 #include "plan/formats/plan_file.h"
 
 namespace kestrova::plan {
@@ -241,12 +242,17 @@ public:
     }
 
     std::optional<std::string_view> QuickWanted(const PlanRecords& in, std::size_t i) const override {
-        // The planner's object begins with its wanted text, a string.
-        constexpr std::string_view kStart = "{\"wanted\": \"";
-        const std::string_view record = in.records[i];
-        if (!record.starts_with(kStart)) return std::nullopt;
-        const std::string_view wanted =
-            record.substr(kStart.size(), record.find('"', kStart.size()) - kStart.size());
+        // The planner's object begins with its first column, the wanted
+        // text, a string: {"wanted": "...
+        constexpr std::string_view kFirst = kColumns[0].json;
+        static_assert(kColumns[0].column == Column::Wanted && kColumns[0].kind == CellKind::Text);
+        std::string_view record = in.records[i];
+        if (!record.starts_with("{\"") || !record.substr(2).starts_with(kFirst)) return std::nullopt;
+        record.remove_prefix(2 + kFirst.size());
+        if (!record.starts_with(kJsonKeyEnd) || record.substr(kJsonKeyEnd.size(), 1) != "\"")
+            return std::nullopt;
+        record.remove_prefix(kJsonKeyEnd.size() + 1);
+        const std::string_view wanted = record.substr(0, record.find('"'));
         if (wanted.find('\\') != std::string_view::npos) return std::nullopt;
         return wanted;
     }

@@ -6,6 +6,7 @@
 #include "plan/channel/columns.h"
 #include "plan/channel/text_escapes.h"
 #include "plan/formats/channel_writer.h"
+#include "plan/formats/json/json_text.h"
 
 namespace kestrova::plan {
 namespace {
@@ -22,7 +23,7 @@ public:
             out += firstKey ? "\"" : ", \"";
             firstKey = false;
             out += column.json;
-            out += "\": ";
+            out += kJsonKeyEnd;
             if (!cells.Has(column.column)) {
                 out += "null";
                 continue;

@@ -186,6 +186,38 @@ double NumberFromText(std::string_view text) {
     return negative ? -value : value;
 }
 
+ExactDecimal ExactDecimalFromText(std::string_view text) {
+    const ScannedNumber number = ScanNumber(text);
+    ExactDecimal exact;
+    if (!number.nonZero) return exact;
+    exact.negative = number.negative;
+    const std::string_view characters = number.characters.View();
+    std::size_t i = number.negative ? 1 : 0;
+    long long fraction = 0;
+    bool point = false;
+    for (; i < characters.size() && (IsDigit(characters[i]) || characters[i] == '.'); ++i) {
+        if (characters[i] == '.') {
+            point = true;
+            continue;
+        }
+        if (point) ++fraction;
+        if (exact.digits.empty() && characters[i] == '0') continue;
+        exact.digits += characters[i];
+    }
+    long long exponent = 0;
+    if (i < characters.size()) {  // the exponent: "e", a sign, digits
+        ++i;
+        const bool negative = characters[i] == '-';
+        if (characters[i] == '-' || characters[i] == '+') ++i;
+        for (; i < characters.size(); ++i)
+            if (exponent < 1'000'000'000) exponent = exponent * 10 + (characters[i] - '0');
+        if (exponent > 1'000'000'000) exponent = 1'000'000'000;
+        if (negative) exponent = -exponent;
+    }
+    exact.exponent = exponent - fraction;
+    return exact;
+}
+
 bool IsWholeNumber(std::string_view text) {
     const ScannedNumber number = ScanNumber(text);
     return number.anyDigit && number.end == text.size();

@@ -27,6 +27,17 @@ double NumberFromText(std::string_view text);
 // are not (they read as 0, 0, 1, 900 and 1).
 bool IsWholeNumber(std::string_view text);
 
+// The number NumberFromText reads from a text, exactly as its digits say it,
+// before any rounding to a double: digits (no leading zeros; none for zero)
+// x 10^exponent, and its sign. An exponent beyond a billion is taken as a
+// billion.
+struct ExactDecimal {
+    bool negative = false;
+    std::string digits;
+    long long exponent = 0;
+};
+ExactDecimal ExactDecimalFromText(std::string_view text);
+
 // Plain decimal form with a sign position: " 200", "-3".
 std::string TextFromNumber(std::int32_t value);
 

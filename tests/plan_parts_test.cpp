@@ -1,9 +1,10 @@
 // The planner's parts on their own: the ordered block pipeline, the readers
-// of each format against their writers, the register-set reader and the
-// registry of formats.
+// of each format against their writers, the register-set reader, the
+// registry of formats and the count of a band.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -18,6 +19,7 @@
 #include "plan/formats/c_header/compiled_lines.h"
 #include "plan/formats/format_registry.h"
 #include "plan/formats/register_set.h"
+#include "plan/run/band_count.h"
 #include "plan/run/block_pipeline.h"
 
 namespace kestrova {
@@ -202,6 +204,54 @@ TEST(RegisterSets, ReadInEveryWayTheyAreWritten) {
     for (const char* wrong :
          {"14 10", "14 10 0C 19C", "14 10 0C 19C 07 1", "14 1G 0C", "123456789 0 0", "{ 14, 10"})
         EXPECT_THROW(plan::ReadRegisterSet(wrong), std::invalid_argument) << wrong;
+}
+
+// A band's count against whole-number arithmetic: FL, FH and Step as
+// integers of millionths, written with as many decimals as each needs.
+TEST(BandChannelCount, CountsFromTheDecimalTexts) {
+    const auto text = [](std::int64_t millionths) {
+        std::string digits = std::to_string(millionths < 0 ? -millionths : millionths);
+        if (digits.size() < 7) digits.insert(0, 7 - digits.size(), '0');
+        digits.insert(digits.size() - 6, ".");
+        while (digits.back() == '0') digits.pop_back();
+        if (digits.back() == '.') digits.pop_back();
+        return (millionths < 0 ? "-" : "") + digits;
+    };
+    struct Band {
+        std::int64_t low, high, step;  // millionths
+    };
+    std::vector<Band> bands = {
+        {900'000'000, 900'001'000, 10},                  // 900 to 900.001 at 0.00001: FH's digits were lost
+        {1'000'000'000'000, 1'000'007'700'000, 10'000},  // 1000000 to 1000007.7 at 0.01
+        {900'000'000, 900'000'000, 500'000},             // FL = FH
+        {-10'000'000, 10'000'000, 100'000},              // across zero
+        {-30'000'000, -10'000'000, 3'000'000},           // below zero, FH off the steps
+    };
+    std::uint64_t state = 12345;
+    const auto random = [&state](std::int64_t bound) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        return static_cast<std::int64_t>((state >> 11) % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        // GHz with kHz steps, MHz with Hz and sub-Hz steps, and small bands.
+        const std::int64_t scale[] = {1'000'000'000'000'000, 1'000'000'000'000, 1'000'000'000};
+        const std::int64_t low = random(scale[i % 3]);
+        const std::int64_t step = 1 + random(i % 2 == 0 ? 1'000'000'000 : 1'000);
+        bands.push_back({low, low + random(step * 20'000), step});
+    }
+    for (const Band& band : bands) {
+        const std::string fl = text(band.low), fh = text(band.high), step = text(band.step);
+        EXPECT_EQ(plan::BandChannelCount(fl, fh, step, std::int64_t{1} << 62),
+                  (band.high - band.low) / band.step + 1)
+            << fl << " to " << fh << " at " << step;
+    }
+    // The same numbers however written; FH below FL; a count over the limit.
+    EXPECT_EQ(plan::BandChannelCount(" 9 00", "9e2", "0.5", 10), 1);
+    EXPECT_EQ(plan::BandChannelCount("0900.00", "10.00e2", "5e-1", 1000), 201);
+    EXPECT_EQ(plan::BandChannelCount("900", "899.99999999999999999", "0.5", 10), 0);
+    EXPECT_EQ(plan::BandChannelCount("0", "10", "1", 11), 11);
+    EXPECT_EQ(plan::BandChannelCount("0", "10", "1", 10), std::nullopt);
+    EXPECT_THROW(plan::BandChannelCount("1e-200000", "1", "1", 10), std::length_error);
 }
 
 // Every format of the registry is named by --format in the manual, and

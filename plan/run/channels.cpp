@@ -1,9 +1,12 @@
 // The channels of a plan.
 #include "plan/run/channels.h"
 
-#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
 
 #include "core/numeric_text.h"
+#include "plan/run/band_count.h"
 #include "plan/run/parameters.h"
 
 namespace kestrova::plan {
@@ -34,14 +37,18 @@ Channels ChannelsFor(const Options& options, const CalcPanel& parameters) {
     const double step = ReadParameter(parameters, Field::Fstep);
     if (!(step > 0)) throw UsageError("--band needs a Step above 0");
     if (high < low) throw UsageError("--band needs FH at or above FL");
-    // The last channel is the one at FH, allowing for the rounding of
-    // (FH - FL) / Step by a billionth of a step. A count beyond the range of
-    // a channel number (or beyond the doubles) is refused, never wrapped
-    // into an empty band.
-    const double steps = std::floor((high - low) / step + 1e-9);
-    if (!(steps < 0x1p63 - 1024))
-        throw UsageError("the band from FL to FH at this Step has too many channels");
-    const long long count = static_cast<long long>(steps) + 1;
+    // Counted from the texts, exactly: a count beyond the range of a channel
+    // number is refused, never wrapped into an empty band.
+    std::optional<long long> counted;
+    try {
+        counted = BandChannelCount(parameters.Text(Field::Fl), parameters.Text(Field::Fh),
+                                   parameters.Text(Field::Fstep), std::int64_t{1} << 62);
+    } catch (const std::length_error& wide) {
+        throw UsageError(std::string("the band cannot be counted: ") + wide.what());
+    }
+    if (!counted) throw UsageError("the band from FL to FH at this Step has too many channels");
+    if (*counted == 0) throw UsageError("--band needs FH at or above FL");
+    const long long count = *counted;
     if (count > options.maxChannels)
         throw UsageError("the band has " + std::to_string(count) + " channels, more than --max-channels (" +
                          std::to_string(options.maxChannels) + ") allows");

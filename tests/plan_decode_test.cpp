@@ -89,6 +89,18 @@ TEST_F(Decode, TextsThatAreNoRegisterSetAreRefused) {
              {{"--decode", "--format", "c-header", "0014 10 00C"}, "", "--decode writes text, csv or json"},
              {{"--verify", "bad.csv", "--decode"}, "", "give either --decode or --verify, not both"},
              {{"--decode", "--verify", "bad.csv"}, "", "give either --decode or --verify, not both"},
+             // Nothing decoded is no success; a text from the input is shown whole and escaped.
+             {{"--decode"}, "", "no register set to decode in the input"},
+             {{"--decode"}, "# only a comment\n", "no register set to decode in the input"},
+             {{"--decode"},
+              std::string("0014 1\0"
+                          "0 00C\n",
+                          13),
+              "line 1: \"1\\x000\" is not hexadecimal (see"},
+             {{"--decode"},
+              "\x9b"
+              "2J 10 00C\n",
+              "line 1: \"\\x9b2J\" is not hexadecimal"},
          }) {
         const Outcome run = Plan(args, input);
         EXPECT_EQ(run.status, 2) << error;

@@ -529,7 +529,18 @@ TEST_F(PlanProgram, TextTableShowsControlCharactersAsEscapes) {
         const auto byte = static_cast<unsigned char>(c);
         EXPECT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7f)) << int(byte);
     }
-    EXPECT_EQ(plan::Visible("a\tb\x7f\xc2\x9b\xc2\xb5"), "a\\x09b\\x7f\\u009b\xc2\xb5");
+    // Controls escaped, UTF-8 kept, and every byte that is no UTF-8 escaped too.
+    for (const auto& [text, shown] : {
+             std::pair<std::string, std::string>{"a\tb\x7f\xc2\x9b\xc2\xb5", "a\\x09b\\x7f\\u009b\xc2\xb5"},
+             {std::string("a\0b", 3), "a\\x00b"},
+             {"\x9b"
+              "2J",
+              "\\x9b2J"},
+             {"\xff\xfe caf\xe9", "\\xff\\xfe caf\\xe9"},
+             {"\xe2\x88\x92 \xf0\x9f\x93\xa1", "\xe2\x88\x92 \xf0\x9f\x93\xa1"},
+             {"\xc0\xaf \xed\xa0\x80 \xe2\x88", "\\xc0\\xaf \\xed\\xa0\\x80 \\xe2\\x88"},
+         })
+        EXPECT_EQ(plan::Visible(text), shown);
 }
 
 }  // namespace

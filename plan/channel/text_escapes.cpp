@@ -5,23 +5,51 @@
 
 namespace kestrova::plan {
 
+namespace {
+
+// The length of the UTF-8 sequence at text[i], or 0 where the bytes there
+// are no character's (a stray continuation byte, a sequence cut short, an
+// overlong form, a surrogate or a code beyond U+10FFFF).
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const unsigned char lead = at(0);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    if (length == 2 && lead < 0xC2) return 0;                    // overlong
+    if (length == 3 && lead == 0xE0 && at(1) < 0xA0) return 0;   // overlong
+    if (length == 3 && lead == 0xED && at(1) >= 0xA0) return 0;  // a surrogate
+    if (length == 4 && lead == 0xF0 && at(1) < 0x90) return 0;   // overlong
+    if (length == 4 && lead == 0xF4 && at(1) >= 0x90) return 0;  // beyond U+10FFFF
+    return length;
+}
+
+}  // namespace
+
 std::string Visible(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string shown;
     shown.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        // C1 controls are U+0080 to U+009F, in UTF-8 0xC2 0x80 to 0xC2 0x9F.
-        const bool c1 =
-            byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
-        if (byte >= 0x20 && byte != 0x7F && !c1) {
-            shown += text[i];
-            continue;
-        }
-        const unsigned code = c1 ? static_cast<unsigned char>(text[++i]) : byte;
-        shown += c1 ? "\\u00" : "\\x";
+    const auto escape = [&](const char* prefix, unsigned code) {
+        shown += prefix;
         shown += kHex[code >> 4];
         shown += kHex[code & 15];
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            escape("\\x", byte);
+        } else if (byte < 0x80) {
+            shown += text[i];
+        } else if (const std::size_t length = Utf8Length(text, i); length == 0) {
+            escape("\\x", byte);  // no UTF-8: the byte itself, never raw (0x9B is a terminal's CSI)
+        } else if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            escape("\\u00", static_cast<unsigned char>(text[++i]));  // a C1 control, U+0080 to U+009F
+        } else {
+            shown.append(text.substr(i, length));
+            i += length - 1;
+        }
     }
     return shown;
 }

@@ -8,9 +8,11 @@
 
 namespace kestrova::plan {
 
-// Text for a terminal: every control character (C0, DEL and C1) shown as a
-// visible escape such as \x1b, so that no text from a file or the command
-// line can retitle, clear or otherwise drive the terminal.
+// Text for a terminal, whole: every control character (C0, DEL and C1)
+// shown as a visible escape such as \x1b or \u009b, and so every byte that
+// is not part of a UTF-8 character (\x9b, \xff), so that no text from a file
+// or the command line can retitle, clear or otherwise drive the terminal, and
+// a NUL cuts nothing short.
 std::string Visible(std::string_view text);
 
 // A CSV field (RFC 4180): quoted, its quotes doubled, when it holds a comma,

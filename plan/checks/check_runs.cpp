@@ -174,6 +174,12 @@ int RunDecode(const Options& options, const MemoryPanel& parameters, unsigned th
     progress.Finish();
     writer->End(sets > 0, out);
     io.write(out);
+    // A pipeline that decoded nothing (an empty file, a grep that matched no
+    // line) is no success.
+    if (sets == 0) {
+        error = options.frequencies.empty() ? "no register set to decode in the input" : "no register set";
+        return kBadUsage;
+    }
     if (problems == 0) return kAllComputed;
     error = std::to_string(problems) + " of " + Counted(sets, "set", "sets") +
             (problems == 1 ? " disagrees" : " disagree") + " with the calculation";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/numeric_text.h"
+#include "plan/channel/text_escapes.h"
 #include "plan/formats/c_header/c_header_text.h"
 
 namespace kestrova::plan {
@@ -21,11 +22,11 @@ RegisterText Register(std::string_view word) {
     std::uint32_t value = 0;
     for (const char c : digits) {
         const int digit = HexDigitValue(c);
-        if (digit < 0) throw std::invalid_argument("\"" + std::string(word) + "\" is not hexadecimal");
+        if (digit < 0) throw std::invalid_argument("\"" + Visible(word) + "\" is not hexadecimal");
         value = value << 4 | static_cast<std::uint32_t>(digit);
     }
     if (digits.size() > 8)
-        throw std::invalid_argument("\"" + std::string(word) + "\" has more than eight hexadecimal digits");
+        throw std::invalid_argument("\"" + Visible(word) + "\" has more than eight hexadecimal digits");
     return {std::string(digits), static_cast<std::int32_t>(value)};
 }
 

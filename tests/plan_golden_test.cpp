@@ -65,6 +65,10 @@ std::string FirstDifference(const std::string& expected, const std::string& writ
     while (first < x.size() && first < y.size() && x[first] == y[first]) ++first;
     std::string shown = "first difference at line " + std::to_string(first + 1) + ":\n";
     for (std::size_t i = first; i < first + 4; ++i) {
+        if (i < x.size() && i < y.size() && x[i] == y[i]) {
+            shown += " " + x[i] + "\n";
+            continue;
+        }
         if (i < x.size()) shown += "-" + x[i] + "\n";
         if (i < y.size()) shown += "+" + y[i] + "\n";
     }

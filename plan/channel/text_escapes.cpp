@@ -103,7 +103,20 @@ void AppendCommentText(std::string& out, std::string_view text) {
 
 void AppendXmlText(std::string& out, std::string_view text) {
     // Text that is not UTF-8 is taken as Latin-1, as the settings file's lines are.
-    for (const char ch : Visible(files::TextFromFileLine(text))) {
+    const std::string shown = Visible(files::TextFromFileLine(text));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const char ch = shown[i];
+        // U+FFFE and U+FFFF are no XML 1.0 characters: shown as escapes.
+        if (ch == '\xEF' && shown.compare(i + 1, 2, "\xBF\xBE") == 0) {
+            out += "\\ufffe";
+            i += 2;
+            continue;
+        }
+        if (ch == '\xEF' && shown.compare(i + 1, 2, "\xBF\xBF") == 0) {
+            out += "\\uffff";
+            i += 2;
+            continue;
+        }
         switch (ch) {
             case '&':
                 out += "&amp;";
@@ -124,6 +137,16 @@ void AppendXmlText(std::string& out, std::string_view text) {
                 out += ch;
         }
     }
+}
+
+std::string Shortened(std::string_view text, std::size_t columns) {
+    const std::string utf8 = files::TextFromFileLine(text);
+    if (columns == 0 || DisplayColumns(utf8) <= columns) return utf8;
+    std::size_t end = 0;
+    for (std::size_t kept = 0; kept + 1 < columns && end < utf8.size(); ++kept) do
+            ++end;
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80);
+    return utf8.substr(0, end) + "\u2026";
 }
 
 std::size_t DisplayColumns(std::string_view text) {

@@ -28,9 +28,14 @@ void AppendJsonString(std::string& out, std::string_view text);
 void AppendCommentText(std::string& out, std::string_view text);
 
 // Text in XML character data or an attribute value: &, <, >, " and '
-// escaped, every control character shown as a visible escape (XML has no
-// place for most of them), and text that is not UTF-8 read as Latin-1.
+// escaped, every control character and U+FFFE and U+FFFF shown as visible
+// escapes (XML 1.0 has no place for them), and text that is not UTF-8 read as
+// Latin-1.
 void AppendXmlText(std::string& out, std::string_view text);
+
+// The text (not UTF-8: read as Latin-1) cut to at most columns characters,
+// its end replaced by "\u2026" where it was cut.
+std::string Shortened(std::string_view text, std::size_t columns);
 
 // Display columns of UTF-8 text: its characters.
 std::size_t DisplayColumns(std::string_view text);

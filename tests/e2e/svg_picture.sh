@@ -63,4 +63,28 @@ printf '900\r\n1000<&]]>\r\n0.5\x1b]0;x\x07\r\n700\r\n10 "a" '"'"'b'"'"'\r\n950\
 "$plan" --ini hostile.ini --band --format svg -o hostile.svg || true
 xmllint --noout hostile.svg || fail "hostile parameter texts broke the file"
 grep -q '1000&lt;&amp;]]&gt;' hostile.svg || fail "the texts are not escaped"
+# U+FFFE and U+FFFF, which XML 1.0 has no place for, shown as escapes.
+printf '900\r\n1000\r\n0.5\r\n700\r\n10\xef\xbf\xbe\r\n950\xef\xbf\xbf\r\n2\r\n900.2\r\n' > nonchar.ini
+"$plan" --ini nonchar.ini --band --format svg -o nonchar.svg || true
+xmllint --noout nonchar.svg || fail "U+FFFE in a parameter broke the file"
+rsvg-convert nonchar.svg -o nonchar.png || fail "rsvg-convert cannot render U+FFFE shown"
+grep -q 'Fref 10\\ufffe' nonchar.svg || fail "U+FFFE is not shown as an escape"
+
+# A parameter text of 50,000 characters: the heading stays above the panels,
+# shortened visibly, the metadata keeps it whole.
+{ printf '900\r\n1000\r\n0.5\r\n700\r\n10\r\n950'; for i in $(seq 6000); do printf ' word%d' "$i"; done
+  printf '\r\n2\r\n900.2\r\n'; } > long.ini
+"$plan" --ini long.ini --band --format svg -o long.svg || true
+(($(grep -c 'class="heading"' long.svg) <= 3)) || fail "a long parameter makes a heading of $(grep -c 'class="heading"' long.svg) lines"
+grep -q 'class="heading"[^<]*word[0-9]*…' long.svg || fail "the long parameter is not shortened visibly"
+grep -q 'text="950 word1 [^"]* word6000"' long.svg || fail "the metadata does not keep the text whole"
+counts=$(sed -nE 's/.*<text x="16" y="([0-9]+)">[0-9]+ channels.*/\1/p' long.svg)
+((counts < 110)) || fail "the counts line is at y = $counts, inside the panels"
+
+# The codes C and G are whole numbers: their ticks are whole, their lines steps.
+"$plan" --ini long.ini --band --format svg -o codes.svg || true
+ticks=$(grep -o 'class="tick"[^>]*>[^<]*<' codes.svg | sed -E 's/.*>([^<]*)<$/\1/' | tail -n 4)
+grep -qE '\.' <<<"$ticks" && fail "the G panel has ticks between codes: $(tr '\n' ' ' <<<"$ticks")"
+grep -o '<path class="data" d="[^"]*"' codes.svg | tail -n 2 | grep -q 'L' && fail "a code's line has slopes"
+
 echo "ok: well-formed, rendered, marks where their channels are, bounded, escaped"

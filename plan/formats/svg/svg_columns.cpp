@@ -17,13 +17,11 @@ std::string Number(double value) {
     return std::string(text, static_cast<std::size_t>(end - text));
 }
 
-std::vector<double> Ticks(Range range) {
+std::vector<double> Ticks(Range range, bool whole) {
     const double step0 = (range.high - range.low) / 6;
     const double power = std::pow(10, std::floor(std::log10(step0)));
-    const double step = power * (step0 / power < 1.5   ? 1
-                                 : step0 / power < 3.5 ? 2
-                                 : step0 / power < 7.5 ? 5
-                                                       : 10);
+    double step = power * (step0 / power < 1.5 ? 1 : step0 / power < 3.5 ? 2 : step0 / power < 7.5 ? 5 : 10);
+    if (whole) step = std::max(step, 1.0);
     std::vector<double> ticks;
     for (double k = std::ceil(range.low / step); k * step <= range.high + step * 1e-9; ++k)
         ticks.push_back(k * step);

@@ -45,8 +45,9 @@ struct PixelColumn {
 // Numbers for people: ten significant digits at most, never "-0".
 std::string Number(double value);
 
-// Ticks at 1, 2 or 5 times a power of ten, about six over the range.
-std::vector<double> Ticks(Range range);
+// Ticks at 1, 2 or 5 times a power of ten, about six over the range; for a
+// value that is a whole number (a code), at whole numbers only.
+std::vector<double> Ticks(Range range, bool whole = false);
 
 // A range that a panel can show: widened where all its values are one.
 Range Shown(Range range);

@@ -29,6 +29,8 @@ using namespace svg;
 
 constexpr int kPlotLeft = 110, kWidth = 1200;
 constexpr int kPanelHeight = 200, kPanelGap = 40, kFirstPanelTop = 110;
+// The heading's lines above the first panel, and their characters.
+constexpr std::size_t kHeadingLines = 3, kHeadingColumns = 160;
 class SvgWriter final : public ChannelWriter {
 public:
     ColumnSet Columns() const override { return ColumnBit(Column::Wanted) | ColumnBit(Column::Fault); }
@@ -106,7 +108,7 @@ private:
         out += "<rect class=\"frame\" x=\"" + std::to_string(kPlotLeft) + "\" y=\"" + std::to_string(top) +
                "\" width=\"" + std::to_string(kPlotWidth) + "\" height=\"" + std::to_string(kPanelHeight) +
                "\"/>\n";
-        for (const double tick : Ticks(shown)) {
+        for (const double tick : Ticks(shown, !isError)) {
             const std::string at = Number(y(tick));
             out += "<line class=\"grid\" x1=\"" + std::to_string(kPlotLeft) + "\" x2=\"" +
                    std::to_string(kPlotLeft + kPlotWidth) + "\" y1=\"" + at + "\" y2=\"" + at + "\"/>\n";
@@ -129,8 +131,9 @@ private:
              caption);
         out += "<path class=\"data\" d=\"";
         // A column's least to greatest value, at least a pixel high so that
-        // one value shows; columns with channels apart are joined by a line
-        // from middle to middle, as a sparse band's channels are.
+        // one value shows; columns with channels apart are joined from
+        // middle to middle, as a sparse band's channels are: by a line for
+        // the error, by a step for a code, which takes no value between.
         std::optional<std::pair<std::size_t, double>> previous;
         for (std::size_t i = 0; i < picture_.columns.size(); ++i) {
             const Range& r = picture_.columns[i].*range;
@@ -141,9 +144,15 @@ private:
                 out += Number(X(previous->first));
                 out += ' ';
                 out += Number(previous->second);
-                out += 'L';
-                out += Number(X(i));
-                out += ' ';
+                if (isError) {
+                    out += 'L';
+                    out += Number(X(i));
+                    out += ' ';
+                } else {
+                    out += 'H';
+                    out += Number(X(i));
+                    out += 'V';
+                }
                 out += Number(middle);
             }
             out += 'M';
@@ -223,14 +232,23 @@ private:
             ".grid{stroke:#444}"
             " .data{stroke:#8ab4f8} .tolerance{fill:#2e4d2e} .fault{stroke:#ff6b6b}}\n"
             "</style>\n<rect class=\"paper\" width=\"100%\" height=\"100%\"/>\n";
+        // The heading has room for kHeadingLines lines above the panels: each
+        // parameter's text is shortened, visibly, and so is a last line that
+        // is not the end (the metadata and the description keep them whole).
+        Provenance shown = provenance_;
+        for (auto& parameter : shown.parameters) parameter.second = Shortened(Trimmed(parameter.second), 40);
         std::string heading;
-        AppendWrapped(heading, made, 0, 0, 160);
+        AppendWrapped(heading, MadeFrom(shown), 0, 0, kHeadingColumns);
         int line = 24;
+        std::size_t lines = 0;
         for (std::size_t at = 0; at < heading.size(); line += 18) {
             const std::size_t end = heading.find('\n', at);
-            Text(out, ("class=\"heading\" x=\"16\" y=\"" + std::to_string(line) + "\"").c_str(),
-                 heading.substr(at, end - at));
+            std::string text = heading.substr(at, end - at);
             at = end + 1;
+            if (++lines == kHeadingLines && at < heading.size())
+                text = Shortened(text + " ...", kHeadingColumns);
+            Text(out, ("class=\"heading\" x=\"16\" y=\"" + std::to_string(line) + "\"").c_str(), text);
+            if (lines == kHeadingLines) break;
         }
         Text(out, ("x=\"16\" y=\"" + std::to_string(line + 4) + "\"").c_str(), picture_.Counts());
         Panel(out, kFirstPanelTop, "Fout \u2212 Wanted Fout", &PixelColumn::error, picture_.errors, true);

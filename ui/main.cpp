@@ -5,6 +5,7 @@
 #include <xcb/xcb.h>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -78,7 +79,9 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 // A window destroyed from outside (XDestroyWindow, as some window managers
 // and xkill-like tools do) closes the program as a close does, saving;
-// Qt alone would go on running with no window.
+// Qt alone would go on running with no window. A message box destroyed so
+// is answered as if closed, and the window goes on: Qt alone would wait for
+// it for ever, with the window taking no keys and no close.
 class DestroyedWindowWatch final : public QAbstractNativeEventFilter {
 public:
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -86,8 +89,15 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY) return false;
         const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
-        if (destroyed->window == static_cast<xcb_window_t>(theWindow->winId()))
+        if (destroyed->window == static_cast<xcb_window_t>(theWindow->winId())) {
             QTimer::singleShot(0, theWindow, [] { theWindow->CloseUnattended(); });
+            return false;
+        }
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(widget);
+            if (dialog != nullptr && dialog->internalWinId() == destroyed->window)
+                QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
+        }
         return false;
     }
 };

@@ -2,7 +2,8 @@
 # The display going away under the window: the X server killed (a crashed
 # server, a dropped ssh -X session), the window destroyed from outside
 # (XDestroyWindow), the Wayland compositor killed. Each time the inputs on the screen are saved as a close
-# saves them, and the program ends. Every server is the test's own.
+# saves them, and the program ends. A message box destroyed from outside
+# leaves the window working. Every server is the test's own.
 # Usage: display_lost.sh KESTROVA
 set -euo pipefail
 program=$(realpath "$1")
@@ -92,6 +93,22 @@ start_window
 window=$(edit_fl)
 xdotool windowclose "$window"
 check_end "window destroyed" 0 9005
+
+# A fault's message box destroyed from outside is answered as if closed:
+# the window takes keys again, and its close saves.
+printf '900\n1000\n0\n700\n10\n950\n2\n900.2\n' > Kestrova.INI  # Step 0: Calculate faults
+"$program" 2> stderr.txt &
+pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kestrova Oscillator Calculations$' | head -n 1)
+[[ -n $window ]] || fail "no window appeared"
+xdotool mousemove --window "$window" 76 165 click 1  # Calculate, at 43,149 (66 x 33)
+box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kestrova$' | head -n 1)
+[[ -n $box ]] || fail "no message box for the fault"
+xdotool windowclose "$box"
+xdotool mousemove --window "$window" 34 32 click 1  # back into FL, which the click on Calculate left
+edit_fl >/dev/null
+xdotool windowclose "$window"
+check_end "message box destroyed" 0 9005
 stop_server
 
 if command -v weston >/dev/null; then
@@ -115,4 +132,4 @@ if command -v weston >/dev/null; then
 else
     echo "weston is not installed: the compositor case skipped"
 fi
-echo "ok: the X server killed, the window destroyed and the compositor killed each saved the inputs"
+echo "ok: the X server killed, the window destroyed and the compositor killed each saved the inputs; a destroyed message box left the window working"

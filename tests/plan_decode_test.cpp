@@ -205,8 +205,10 @@ TEST_F(Decode, VerifyFindsEveryEditAndOnlyIt) {
             "699.9999: the file has no fault, but the calculation stops: The calculation "
             "stopped at G"))
             << format << ": " << removed.out.substr(0, 200);
-        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), c ? 1 : 2)
-            << format;  // and the parameters
+        // And the parameters; in the header, each value of the entry put in
+        // the fault's place too: achieved, mismatch and the five registers.
+        EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), c ? 8 : 2)
+            << format << removed.out;
     }
     // A header that records other parameters is refused before any channel.
     std::vector<std::string> other = band;
@@ -287,8 +289,9 @@ namespace {
 // the planner's own; every column is compared; a file cut short, or with no
 // channel, is no success; what the file holds reaches the terminal escaped.
 TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
-    const auto made = [](const char* format) {
-        return Plan({"--format", format, "900.2", "900", "950", "1000"}).out;
+    const auto made = [](const char* format, const char* only = nullptr) {
+        return only != nullptr ? Plan({"--format", format, only}).out
+                               : Plan({"--format", format, "900.2", "900", "950", "1000"}).out;
     };
     const std::string json = made("json"), csv = made("csv"), header = made("c-header");
     const std::string band = Plan({"--band", "--format", "csv"}).out;  // 900 to 1000 at 0.5
@@ -306,6 +309,15 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         return at == std::string::npos ? text : text.replace(at, from.size(), to);
     };
     const std::string entry = "    { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },";
+    // Each line of a CSV with one more cell: the heading, then the value.
+    const auto withCell = [](const std::string& text, const std::string& heading, const std::string& value) {
+        std::string out;
+        for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+            out += text.substr(at, end - at) + "," + (at == 0 ? heading : value) + "\r\n";
+        return out;
+    };
+    const std::string faultCsv = made("csv", "700"), faultJson = made("json", "700");
+    const std::string zero = Plan({"--format", "csv", "--", "0", "900"}).out;
     nlohmann::json reordered = nlohmann::json::parse(json);
     reordered[0]["achieved"] = 9e2;  // the same number, written otherwise
     struct Case {
@@ -367,6 +379,30 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
         {"NULs", std::string(1 << 20, '\0'), 2, "line 1: not a plan"},
         {"a JSON plan on one line, as jq -c writes it", nlohmann::json::parse(json).dump(), 0,
          "all 4 channels agree"},
+        // A channel that cannot be computed has no registers in any column.
+        {"CSV registers beside a fault",
+         edited(faultCsv, "700,,,,,,,,,,,,,,,,", "700,700,0,0.000,0,20,0,0,0,13,10,0014,00,000,00D,0A,"), 1,
+         "700: Rt is 0014 in the file, but the calculation stops and gives none"},
+        {"JSON registers beside a fault",
+         edited(faultJson, "\"wanted\": \"700\", ", "\"wanted\": \"700\", \"Rt\": \"0014\", "), 1,
+         "700: Rt is 0014 in the file, but the calculation stops and gives none"},
+        // Readers differ on which of two copies they take: never passed.
+        {"a CSV column twice", withCell(csv, "Ct", "19D"), 2, "the \"Ct\" column is there twice"},
+        {"a JSON key twice", edited(json, "\"Ct\": \"19C\"", "\"Ct\": \"19C\", \"Ct\": \"19D\""), 2,
+         "the key \"Ct\" twice"},
+        // The wanted text is wholly a number, as the planner takes one.
+        {"a CSV wanted text with a comma", edited(csv, "\n900,900,", "\n\"900,5\",900,"), 1,
+         "the wanted frequency \"900,5\" is not a number"},
+        {"a C header wanted text with a comma",
+         edited(header, "wanted 900, achieved", "wanted 900,5, achieved"), 1,
+         "the wanted frequency \"900,5\" is not a number"},
+        // An empty cell holds no value.
+        {"CSV empty cells and a notes column", withCell(zero, "notes", "x"), 0, "all 2 channels agree"},
+        // Too deep for every build alike, a debug one too.
+        {"JSON nested 2000 deep",
+         edited(json, "\"wanted\": \"900.2\", ",
+                "\"wanted\": \"900.2\", \"x\": " + std::string(2000, '[') + std::string(2000, ']') + ", "),
+         2, "a channel nested more than 32 deep"},
     };
     // A header made with a parameter text that a C comment cannot hold as it is.
     std::ofstream("odd.ini", std::ios::binary) << "900\r\n1000\r\n0.5\r\n700\r\n10*/\r\n950\r\n2\r\n0\r\n";

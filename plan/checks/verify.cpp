@@ -79,13 +79,23 @@ bool Compare(const PlanRow& row, const ChannelResult& c, const Cells& cells, con
              ColumnSet held, std::string& out) {
     const std::string prefix = Visible(row[Column::Wanted]) + ": ";
     if (c.fault) {
+        // The fault, and nothing in any column a channel without registers lacks.
+        bool differs = false;
         const std::string fault = reader.AsWritten(c.faultText);
-        if (row.Has(Column::Fault) && row[Column::Fault] == fault) return false;
-        out += prefix +
-               (row.Has(Column::Fault) ? "the file has the fault \"" + Visible(row[Column::Fault]) + "\""
-                                       : "the file has no fault") +
-               ", but the calculation stops: " + Visible(fault) + "\n";
-        return true;
+        if (!row.Has(Column::Fault) || row[Column::Fault] != fault) {
+            out += prefix +
+                   (row.Has(Column::Fault) ? "the file has the fault \"" + Visible(row[Column::Fault]) + "\""
+                                           : "the file has no fault") +
+                   ", but the calculation stops: " + Visible(fault) + "\n";
+            differs = true;
+        }
+        for (const ColumnInfo& column : kColumns) {
+            if (column.ofFault || !row.Has(column.column)) continue;
+            out += prefix + std::string(column.json) + " is " + Visible(row[column.column]) +
+                   " in the file, but the calculation stops and gives none\n";
+            differs = true;
+        }
+        return differs;
     }
     if (row.Has(Column::Fault)) {
         out += prefix + "the file has the fault \"" + Visible(row[Column::Fault]) +
@@ -212,7 +222,9 @@ VerifyResult VerifyPlan(PlanStream& plan, const MemoryPanel& parameters,
                     // A record as the planner writes it agrees, byte for byte, with
                     // the planner's own text for its channel; any other is read and
                     // compared column by column.
-                    if (const auto quick = reader.QuickWanted(records, i)) {
+                    // A wanted frequency is wholly a number, as the planner takes
+                    // one, or reported: its prefix is not read for it.
+                    if (const auto quick = reader.QuickWanted(records, i); quick && IsWholeNumber(*quick)) {
                         ComputeChannel(worker.panel, worker.memo, *quick, worker.channel);
                         worker.cells.Fill(worker.channel, written);
                         worker.written.clear();
@@ -223,6 +235,13 @@ VerifyResult VerifyPlan(PlanStream& plan, const MemoryPanel& parameters,
                         }
                     }
                     reader.Read(records, i, worker.scratch, worker.row);
+                    if (!IsWholeNumber(worker.row[Column::Wanted])) {
+                        out.text += "line " + std::to_string(records.lines[i]) + ": the wanted frequency \"" +
+                                    Visible(worker.row[Column::Wanted]) + "\" is not a number\n";
+                        ++out.differing;
+                        if (bandCheck) out.wanted.push_back(std::numeric_limits<double>::quiet_NaN());
+                        continue;
+                    }
                     ComputeChannel(worker.panel, worker.memo, worker.row[Column::Wanted], worker.channel);
                     worker.cells.Fill(worker.channel, kChecked);
                     out.differing +=

@@ -126,6 +126,9 @@ private:
             field = column.csv.empty() || found == names.end() ? -1 : static_cast<int>(found - names.begin());
             if (field < 0 && !column.csv.empty() && column.check != Check::None && !column.olderPlansLack)
                 FailAtLine(number, "no \"" + std::string(column.csv) + "\" column");
+            // Readers of CSV differ on which of two columns of a name they take.
+            if (field >= 0 && std::find(found + 1, names.end(), column.csv) != names.end())
+                FailAtLine(number, "the \"" + std::string(column.csv) + "\" column is there twice");
         }
         header->asWritten =
             std::equal(names.begin(), names.end(), kCsvColumns.begin(), kCsvColumns.end(),
@@ -176,13 +179,13 @@ public:
         const auto field = [&](Column column) {
             return scratch.fields[static_cast<std::size_t>(header.fieldOf[static_cast<std::size_t>(column)])];
         };
-        // An empty fault is none; a row with a fault holds nothing else.
-        const bool faulted = !field(Column::Fault).empty();
+        // An empty cell holds nothing: no fault, no value. What a row with a
+        // fault holds besides it is verify's to report.
         for (const ColumnInfo& column : kColumns) {
-            if (header.fieldOf[static_cast<std::size_t>(column.column)] < 0 || (faulted && !column.ofFault))
-                continue;
-            if (column.column == Column::Fault && !faulted) continue;
-            row.Set(column.column, field(column.column));
+            if (header.fieldOf[static_cast<std::size_t>(column.column)] < 0) continue;
+            if (const std::string_view cell = field(column.column);
+                !cell.empty() || column.column == Column::Wanted)
+                row.Set(column.column, cell);
         }
     }
 };

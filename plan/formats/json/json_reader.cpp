@@ -38,7 +38,13 @@ struct JsonScratch final : ReaderScratch {
 // The text of a value, each checked whole (an object's or array's values
 // too): a number as it is written, a flag as "1" or "0"; none for null, an
 // object or an array.
-std::optional<std::string_view> ValueText(simdjson::ondemand::value value, std::size_t line) {
+// A channel's values nest no deeper than this: deeper is no plan, refused
+// alike by every build (the parser's own limit asserts in a debug build).
+constexpr int kDeepest = 32;
+
+std::optional<std::string_view> ValueText(simdjson::ondemand::value value, std::size_t line, int depth = 0) {
+    if (depth > kDeepest)
+        FailAtLine(line, "a channel nested more than " + std::to_string(kDeepest) + " deep");
     simdjson::ondemand::json_type type{};
     if (const auto error = value.type().get(type)) NotJson(line, error);
     switch (type) {
@@ -71,7 +77,7 @@ std::optional<std::string_view> ValueText(simdjson::ondemand::value value, std::
             for (auto field : object) {
                 simdjson::ondemand::value inner;
                 if (const auto error = field.value().get(inner)) NotJson(line, error);
-                ValueText(inner, line);
+                ValueText(inner, line, depth + 1);
             }
             return std::nullopt;
         }
@@ -81,7 +87,7 @@ std::optional<std::string_view> ValueText(simdjson::ondemand::value value, std::
             for (auto element : array) {
                 simdjson::ondemand::value inner;
                 if (const auto error = element.get(inner)) NotJson(line, error);
-                ValueText(inner, line);
+                ValueText(inner, line, depth + 1);
             }
             return std::nullopt;
         }
@@ -108,6 +114,9 @@ void ReadRecord(std::string_view record, std::size_t line, JsonScratch& scratch,
         simdjson::ondemand::value value;
         if (const auto error = field.value().get(value)) NotJson(line, error);
         const std::optional<std::string_view> text = ValueText(value, line);
+        // Readers of JSON differ on which of two values of a key they take.
+        if (column != nullptr && row.Has(column->column))
+            FailAtLine(line, "a channel with the key \"" + std::string(column->json) + "\" twice");
         if (column != nullptr && text) row.Set(column->column, *text);
     }
     if (!row.Has(Column::Wanted)) FailAtLine(line, "a channel with no \"wanted\"");

@@ -341,6 +341,8 @@ TEST_F(Decode, VerifyTrustsNothingButTheCalculation) {
          header.substr(0, header.find(entry, header.find(entry) + 1)), 1,
          "before the array's closing \"};\""},
         {"CSV cut mid-line", csv.substr(0, csv.size() - 5), 1, "ends in the middle of line 5"},
+        {"CSV cut at a line's end", csv.substr(0, csv.rfind("\r\n", csv.size() - 3) + 2), 0,
+         "all 3 channels agree with the calculation; checked as a list: a CSV has no end mark"},
         {"C header count", edited(header, "COUNT 4", "COUNT 5"), 1, "KESTROVA_CHANNEL_COUNT is 5"},
         {"C header entry commented out, another after it",
          edited(header, "    { 0x0014, 0x10, 0x00C, 0x19C, 0x07 },",

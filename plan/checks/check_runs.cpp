@@ -225,10 +225,14 @@ int RunVerify(const Options& options, const MemoryPanel& parameters, unsigned th
         io.write("the file records no parameters; it was checked against " + used + "\n");
     }
     if (result.differing == 0 && !problems) {
-        io.write(
-            "all " + Counted(result.channels, "channel agrees", "channels agree") + " with the calculation" +
-            (result.asBand ? ", and they are the band's channels, once each, in order\n"
-                           : "; checked as a list (with --band, also that they are the band's channels)\n"));
+        io.write("all " + Counted(result.channels, "channel agrees", "channels agree") +
+                 " with the calculation" +
+                 (result.asBand ? ", and they are the band's channels, once each, in order\n"
+                  : result.endMarked
+                      ? "; checked as a list (with --band, also that they are the band's channels)\n"
+                      : "; checked as a list: a CSV has no end mark, so rows missing after a "
+                        "line's end are not found (--band checks that every channel of the band "
+                        "is there)\n"));
         return kAllComputed;
     }
     error = std::to_string(result.differing) + " of " + Counted(result.channels, "channel", "channels") +

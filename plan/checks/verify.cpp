@@ -205,6 +205,7 @@ VerifyResult VerifyPlan(PlanStream& plan, const MemoryPanel& parameters,
             band = bandFor(recordsBand);
             if (band) bandCheck.emplace(*band, write);
             result.asBand = band.has_value();
+            result.endMarked = reader.MarksItsEnd();
             held = reader.Holds(records);
         }
         const std::size_t count = records.records.size();

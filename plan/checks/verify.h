@@ -21,6 +21,7 @@ struct VerifyResult {
     bool parametersDiffer = false;  // the file records other or too few parameters: no channel was looked at
     bool recordsParameters = false;
     bool asBand = false;                    // the channels were checked against a band
+    bool endMarked = true;                  // the format marks its end, so a file cut short shows
     std::optional<std::string> truncation;  // where the file ends before its own end
 };
 

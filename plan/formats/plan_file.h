@@ -132,6 +132,10 @@ public:
     }
     // What a record holds of a row that the format's writer wrote.
     virtual std::string_view RecordOf(std::string_view row) const { return row; }
+    // Whether a file of the format says where it ends (JSON's "]", a C
+    // header's "};"), so that one cut short shows; a CSV does not: cut at a
+    // line's end, it is a shorter list.
+    virtual bool MarksItsEnd() const { return true; }
     // A fault's words as this format writes them.
     virtual std::string AsWritten(std::string_view fault) const { return std::string(fault); }
 };

@@ -161,6 +161,8 @@ public:
 
     std::string_view RecordOf(std::string_view row) const override { return WithoutCr(WithoutLf(row)); }
 
+    bool MarksItsEnd() const override { return false; }
+
     ColumnSet Holds(const PlanRecords& in) const override {
         const CsvHeader& header = HeaderOf(in);
         return ColumnsWhere([&header](const ColumnInfo& column) {

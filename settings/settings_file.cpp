@@ -88,16 +88,19 @@ std::string InDirectory(const std::filesystem::path& directory, std::string_view
 }
 
 // A save never goes over a file that a load refuses: it would put eight
-// lines in the place of something that was never a settings file.
-void RefuseWhatIsNoSettingsFile(const std::string& name) {
+// lines in the place of something that was never a settings file. The
+// lines of the file as it is, those it has; none when it cannot be read.
+std::array<std::optional<std::string>, 8> RefuseWhatIsNoSettingsFile(const std::string& name) {
     ReadAttempt attempt;
+    std::array<std::optional<std::string>, 8> lines;
     try {
-        ReadLines(name, attempt, [](std::size_t, const std::string&) {});
+        ReadLines(name, attempt, [&lines](std::size_t i, const std::string& line) { lines[i] = line; });
     } catch (const UnusableFileFault&) {
         throw;
     } catch (const FileFault&) {
         // Missing, short or unreadable: the save replaces it.
     }
+    return lines;
 }
 
 }  // namespace
@@ -124,22 +127,48 @@ void ReadIniFile(CalcPanel& panel, const std::string& path) {
     ReadFields(panel, path, attempt);
 }
 
+std::optional<std::string> LineForText(std::string_view text) {
+    std::string line(text);
+    // A line break inside a field would shift every later line.
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
+    if (line.size() <= kLongestLine) return line;
+    // Latin-1: each character below U+0100 one byte.
+    std::string latin1;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(line[i]);
+        if (byte < 0x80) {
+            latin1 += line[i];
+        } else if ((byte == 0xC2 || byte == 0xC3) && i + 1 < line.size()) {
+            latin1 +=
+                static_cast<char>(((byte & 0x03) << 6) | (static_cast<unsigned char>(line[++i]) & 0x3F));
+        } else {
+            return std::nullopt;  // a character beyond Latin-1
+        }
+        if (latin1.size() > kLongestLine) return std::nullopt;
+    }
+    if (files::IsValidUtf8(latin1)) return std::nullopt;  // it would read back as other text
+    return latin1;
+}
+
 void WriteIni(const CalcPanel& panel, const std::filesystem::path& directory) {
     const std::string name = InDirectory(directory, kSettingsFileName);
+    const std::array<std::optional<std::string>, 8> old = RefuseWhatIsNoSettingsFile(name);
     std::string content;
     for (std::size_t i = 0; i < kInputFields.size(); ++i) {
-        std::string line = panel.Text(kInputFields[i]);
-        if (line.size() > kLongestLine)
+        const std::string text = panel.Text(kInputFields[i]);
+        std::optional<std::string> line;
+        if (old[i] && files::TextFromFileLine(*old[i]) == text)
+            line = old[i];  // unchanged: its own bytes
+        else
+            line = LineForText(text);
+        if (!line)
             throw FileFault(name, "write",
                             "line " + std::to_string(i + 1) +
                                 " would be longer than 64 KiB, more than a settings file holds");
-        // A line break inside a field would shift every later line.
-        for (char& c : line)
-            if (c == '\r' || c == '\n') c = ' ';
-        content += line;
+        content += *line;
         content += "\r\n";
     }
-    RefuseWhatIsNoSettingsFile(name);
     files::ReplaceFileContent(name, content);
 }
 

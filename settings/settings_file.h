@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,13 @@ inline constexpr std::string_view kBackupFileName = "Kestrova.INI.bak";
 // The longest line a settings file holds; a longer one means the file is
 // something else.
 inline constexpr std::size_t kLongestLine = 64 * 1024;
+
+// The bytes a field's text is saved as: UTF-8, or where that is longer than
+// kLongestLine and the text is all Latin-1 characters, Latin-1 (which
+// ReadIni reads back as the same text: its bytes are no UTF-8); none when
+// neither fits a line. A CR or LF becomes a blank. Whatever a box holds
+// that this gives bytes for can be saved and loaded back unchanged.
+std::optional<std::string> LineForText(std::string_view text);
 
 // Loads the eight input fields from the file's first eight lines, each line
 // ending at CR LF, a lone CR or a lone LF (the eighth may lack its end). A
@@ -41,8 +49,10 @@ void ReadIni(CalcPanel& panel, const std::filesystem::path& directory = {});
 // no recovery: the file is only read. Raises FileFault.
 void ReadIniFile(CalcPanel& panel, const std::string& path);
 
-// Saves the eight input fields as eight CR LF lines, in UTF-8; a CR or LF
-// inside a field is written as a blank. The new content replaces the file in
+// Saves the eight input fields as eight CR LF lines, each as LineForText
+// makes it; a field whose text is what its line of the file now reads as
+// keeps that line's bytes, so a load and a save with no edit rewrite the
+// file byte for byte, whatever its bytes. The new content replaces the file in
 // one step, so the file holds either the old lines or the new ones, never a
 // part. A file this user may not write, or that has no write permission at
 // all, is not replaced ("Permission denied"). Where the directory does not

@@ -243,15 +243,44 @@ TEST_F(SettingsFile, LoadThenSaveRewritesByteForByte) {
     }
 }
 
-TEST_F(SettingsFile, Latin1LineIsSavedAsUtf8OfTheSameCharacters) {
-    Put("Kestrova.INI", "900 \xB5s\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n");
+// A load and a save with no edit rewrite the file byte for byte, whatever
+// its bytes; an edited field is saved as UTF-8, or as Latin-1 where only that
+// fits a line; whatever loads can be saved, and what is saved loads back.
+TEST_F(SettingsFile, WhatLoadsSavesAndWhatSavesLoadsBack) {
+    const std::string rest = "2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n";
+    Put("Kestrova.INI", "900 \xB5s\r\n" + rest);
     MemoryPanel panel;
     ReadIni(panel);
     WriteIni(panel);
-    EXPECT_EQ(Get("Kestrova.INI"), "900 \xC2\xB5s\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n");
-    MemoryPanel again;
-    ReadIni(again);
-    EXPECT_EQ(Inputs(again), Inputs(panel));
+    EXPECT_EQ(Get("Kestrova.INI"), "900 \xB5s\r\n" + rest) << "no edit: the same bytes";
+    panel.SetText(Field::Fh, "caf\xC3\xA9");
+    WriteIni(panel);
+    EXPECT_EQ(Get("Kestrova.INI"), "900 \xB5s\r\ncaf\xC3\xA9\r\n" + rest.substr(3)) << "an edit: UTF-8";
+
+    // 40,000 bytes of Latin-1 are 80,000 of UTF-8: loaded, saved unchanged.
+    const std::string long1(40000, '\xE9');
+    Put("Kestrova.INI", long1 + "\r\n" + rest);
+    ReadIni(panel);
+    WriteIni(panel);
+    EXPECT_EQ(Get("Kestrova.INI"), long1 + "\r\n" + rest);
+    // Edited, or 33,000 x "\u00e9" typed in (66,000 bytes of UTF-8): Latin-1.
+    for (const std::size_t count : {std::size_t{40001}, std::size_t{33000}}) {
+        std::string typed;
+        for (std::size_t i = 0; i < count; ++i) typed += "\xC3\xA9";
+        panel.SetText(Field::Fl, typed);
+        WriteIni(panel);
+        EXPECT_EQ(Get("Kestrova.INI"), std::string(count, '\xE9') + "\r\n" + rest) << count;
+        MemoryPanel again;
+        ReadIni(again);
+        EXPECT_EQ(again.Text(Field::Fl), typed) << count;
+    }
+    // Beyond Latin-1 and beyond a line: refused, and the file kept.
+    std::string euros;
+    for (int i = 0; i < 30000; ++i) euros += "\xE2\x82\xAC";
+    panel.SetText(Field::Fl, euros);
+    EXPECT_THROW(WriteIni(panel), FileFault);
+    EXPECT_FALSE(LineForText(euros));
+    EXPECT_EQ(Get("Kestrova.INI"), std::string(33000, '\xE9') + "\r\n" + rest);
 }
 
 TEST_F(SettingsFile, SaveThatFailsPartWayLeavesTheOldFileWhole) {

@@ -501,6 +501,26 @@ TEST_F(Window, LongFieldSurvivesTheTextBox) {
     EXPECT_FALSE(fs::exists("Kestrova.INI.bak"));
 }
 
+// What a box takes, the file saves and loads back: 33,000 x "\u00e9" typed in
+// is 66,000 bytes of UTF-8 but 33,000 of Latin-1; a paste that no line can
+// hold is refused, not saved wrong or lost at the close.
+TEST_F(Window, WhatABoxTakesIsSavedAndLoadedBack) {
+    Put("0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
+    Open();
+    QLineEdit* fl = Box("Fl");
+    fl->clear();
+    fl->insert(QString(33000, QChar(0xE9)));
+    EXPECT_EQ(fl->text().size(), 33000);
+    QLineEdit* fh = Box("Fh");
+    fh->insert(QString(30000, QChar(0x20AC)));
+    EXPECT_EQ(fh->text(), QStringLiteral("1")) << "90,000 bytes in any encoding: refused";
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(Saved(), std::string(33000, '\xE9') + "\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
+    Open();
+    EXPECT_EQ(Box("Fl")->text(), QString(33000, QChar(0xE9)));
+    EXPECT_TRUE(window_->close());
+}
+
 TEST_F(Window, PanelReadsAndWritesTheBoxesThemselves) {
     Open();
     CalcPanel& panel = window_->Panel();

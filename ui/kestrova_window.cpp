@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QTextOption>
+#include <QValidator>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -29,6 +30,17 @@
 
 namespace kestrova {
 namespace {
+
+// A box takes only what the settings file can save and load back: the
+// file's limit is a line's bytes, the box's own one its characters.
+class SavableLine final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int&) const override {
+        if (static_cast<std::size_t>(text.size()) * 3 <= kLongestLine) return Acceptable;  // any UTF-8 fits
+        return LineForText(text.toStdString()) ? Acceptable : Invalid;
+    }
+};
 
 constexpr int kClientWidth = 7185;  // twips
 constexpr int kClientHeight = 3030;
@@ -178,8 +190,9 @@ void Kestrova::Build() {
         box->setAccessibleName(Latin1(Info(spec.field).spoken));
         // As long as the longest line the settings file holds, so a loaded
         // value always fits whole, while a paste of megabytes is cut there
-        // instead of freezing the window.
+        // instead of freezing the window; and no longer than a line can save.
         box->setMaxLength(static_cast<int>(kLongestLine));
+        box->setValidator(new SavableLine(box));
         if (spec.font == BoxFont::Bold12) box->setFont(BoldSans(12));
         if (spec.font == BoxFont::Bold975) box->setFont(BoldSans(9.75));
         place(box, spec.left, spec.top, spec.width, spec.height);

@@ -2,6 +2,7 @@
 // the common short text is read by a fast path that hands anything it does
 // not recognise to the general reading. Parsing goes through
 // std::from_chars, which ignores the C library's locale and rounds correctly.
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -114,6 +115,20 @@ double NumberFromTextInGeneral(std::string_view text) {
     return value;
 }
 
+// The exponent of a number in from_chars' form whose mantissa ends at i
+// ("e", a sign, digits; 0 when there is none), its digits taken only while
+// below a billion, so that no exponent text can overflow.
+long long ExponentFrom(std::string_view number, std::size_t i) {
+    if (i >= number.size()) return 0;
+    ++i;  // the letter
+    const bool negative = number[i] == '-';
+    if (number[i] == '-' || number[i] == '+') ++i;
+    long long exponent = 0;
+    for (; i < number.size(); ++i)
+        if (exponent < 1'000'000'000) exponent = exponent * 10 + (number[i] - '0');
+    return negative ? -exponent : exponent;
+}
+
 }  // namespace
 
 long long detail::DecimalMagnitude(std::string_view number) {
@@ -131,16 +146,7 @@ long long detail::DecimalMagnitude(std::string_view number) {
             leading = false;
         }
     }
-    if (i < number.size()) {  // the exponent
-        ++i;
-        const bool negative = number[i] == '-';
-        if (number[i] == '-' || number[i] == '+') ++i;
-        long long exponent = 0;
-        for (; i < number.size(); ++i)
-            if (exponent < 1'000'000'000) exponent = exponent * 10 + (number[i] - '0');
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude;
+    return magnitude + ExponentFrom(number, i);
 }
 
 // The common short text (" 900.2", "0.5", "-12"), read without from_chars:
@@ -204,17 +210,7 @@ ExactDecimal ExactDecimalFromText(std::string_view text) {
         if (exact.digits.empty() && characters[i] == '0') continue;
         exact.digits += characters[i];
     }
-    long long exponent = 0;
-    if (i < characters.size()) {  // the exponent: "e", a sign, digits
-        ++i;
-        const bool negative = characters[i] == '-';
-        if (characters[i] == '-' || characters[i] == '+') ++i;
-        for (; i < characters.size(); ++i)
-            if (exponent < 1'000'000'000) exponent = exponent * 10 + (characters[i] - '0');
-        if (exponent > 1'000'000'000) exponent = 1'000'000'000;
-        if (negative) exponent = -exponent;
-    }
-    exact.exponent = exponent - fraction;
+    exact.exponent = std::clamp(ExponentFrom(characters, i), -1'000'000'000LL, 1'000'000'000LL) - fraction;
     return exact;
 }
 

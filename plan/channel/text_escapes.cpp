@@ -5,28 +5,6 @@
 
 namespace kestrova::plan {
 
-namespace {
-
-// The length of the UTF-8 sequence at text[i], or 0 where the bytes there
-// are no character's (a stray continuation byte, a sequence cut short, an
-// overlong form, a surrogate or a code beyond U+10FFFF).
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const unsigned char lead = at(0);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((at(k) & 0xC0) != 0x80) return 0;
-    if (length == 2 && lead < 0xC2) return 0;                    // overlong
-    if (length == 3 && lead == 0xE0 && at(1) < 0xA0) return 0;   // overlong
-    if (length == 3 && lead == 0xED && at(1) >= 0xA0) return 0;  // a surrogate
-    if (length == 4 && lead == 0xF0 && at(1) < 0x90) return 0;   // overlong
-    if (length == 4 && lead == 0xF4 && at(1) >= 0x90) return 0;  // beyond U+10FFFF
-    return length;
-}
-
-}  // namespace
-
 std::string Visible(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string shown;
@@ -42,7 +20,7 @@ std::string Visible(std::string_view text) {
             escape("\\x", byte);
         } else if (byte < 0x80) {
             shown += text[i];
-        } else if (const std::size_t length = Utf8Length(text, i); length == 0) {
+        } else if (const std::size_t length = files::Utf8Length(text, i); length == 0) {
             escape("\\x", byte);  // no UTF-8: the byte itself, never raw (0x9B is a terminal's CSI)
         } else if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
             escape("\\u00", static_cast<unsigned char>(text[++i]));  // a C1 control, U+0080 to U+009F
@@ -106,14 +84,11 @@ void AppendXmlText(std::string& out, std::string_view text) {
     const std::string shown = Visible(files::TextFromFileLine(text));
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const char ch = shown[i];
-        // U+FFFE and U+FFFF are no XML 1.0 characters: shown as escapes.
-        if (ch == '\xEF' && shown.compare(i + 1, 2, "\xBF\xBE") == 0) {
-            out += "\\ufffe";
-            i += 2;
-            continue;
-        }
-        if (ch == '\xEF' && shown.compare(i + 1, 2, "\xBF\xBF") == 0) {
-            out += "\\uffff";
+        // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are no XML 1.0 characters:
+        // shown as escapes.
+        if (ch == '\xEF' && shown.compare(i + 1, 1, "\xBF") == 0 && i + 2 < shown.size() &&
+            (shown[i + 2] == '\xBE' || shown[i + 2] == '\xBF')) {
+            out += shown[i + 2] == '\xBE' ? "\\ufffe" : "\\uffff";
             i += 2;
             continue;
         }
@@ -142,10 +117,9 @@ void AppendXmlText(std::string& out, std::string_view text) {
 std::string Shortened(std::string_view text, std::size_t columns) {
     const std::string utf8 = files::TextFromFileLine(text);
     if (columns == 0 || DisplayColumns(utf8) <= columns) return utf8;
+    // The first columns - 1 characters, each a lead byte and its continuations.
     std::size_t end = 0;
-    for (std::size_t kept = 0; kept + 1 < columns && end < utf8.size(); ++kept) do
-            ++end;
-        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80);
+    for (std::size_t kept = 0; kept + 1 < columns; ++kept) end += files::Utf8Length(utf8, end);
     return utf8.substr(0, end) + "\u2026";
 }
 
